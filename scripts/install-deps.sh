@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Zentra needs to build, test and benchmark.
+# Idempotent: packages already present are skipped; runs as root or through sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libqt6svg6
+  libsimpleini-dev libcli11-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libudev-dev
+  python3
+)
+# The window's screenshots and manual checks use an X server without a screen; tests
+# themselves run on Qt's offscreen platform.
+if [[ "${ZENTRA_WITH_XVFB:-0}" == 1 ]]; then
+  packages+=(xvfb xauth imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+  echo "install-deps: everything is present"
+  exit 0
+fi
+
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then
+  if command -v sudo >/dev/null; then sudo_cmd=(sudo); else
+    echo "install-deps: need root or sudo to install: ${missing[*]}" >&2; exit 1
+  fi
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

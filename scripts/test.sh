@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Zentra twice (normal, and with ASan+UBSan) and runs
+# the whole test suite on both builds. Exit status 0 only when every test passed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+export QT_QPA_PLATFORM=offscreen
+
+run_build() {  # dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+echo "== normal build"
+run_build build
+echo "== sanitizer build (ASan + UBSan)"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_build build-asan -DZENTRA_SANITIZE=ON -DZENTRA_BUILD_BENCH=OFF
