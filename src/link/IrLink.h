@@ -127,6 +127,32 @@ class IrLink : public Transactor {
   uint8_t frame_[kMaxEncodedFrame] = {};
   int frameLength_ = 0;
   int inTransaction_ = 0;
+
+  // Marks the link busy for the lifetime of one exchange or transaction.
+  class BusyScope {
+   public:
+    explicit BusyScope(IrLink& link) : link_(link) { ++link_.inTransaction_; }
+    ~BusyScope() { --link_.inTransaction_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    IrLink& link_;
+  };
+
+  bool DirectFrameTransact(const uint8_t* request, uint8_t requestLength, uint8_t* response,
+                           uint8_t& responseLength);
+  bool PassThroughTransact(bool overUsb, const uint8_t* request, uint8_t requestLength,
+                           uint8_t* response, uint8_t& responseLength);
+  // True when the decoded reply holds its whole header and all the data bytes its
+  // length byte announces, and carries the success status.
+  bool ReplySucceeded() const;
+  std::string ReplyText(int maxChars) const;
+  std::string DirectVersionText();
+  bool SimpleSerialExchange(uint8_t command, const uint8_t* data, uint8_t length);
+  void FlushUsb();
+  void SetActivity(bool on) { if (onActivity) onActivity(on); }
+  void SetError(bool on) { if (onError) onError(on); }
 };
 
 inline constexpr const char* kFirmwareUnsupportedMessage =

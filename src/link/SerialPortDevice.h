@@ -37,6 +37,13 @@ class SerialPortDevice {
   // kSerialReadWaitMs for the first byte. Returns the number of bytes read (0 on
   // time-out or error). While it waits, timers and painting go on (see LinkWait.h).
   virtual int Read(uint8_t* buffer, int count) = 0;
+  // Like Read, but waits at most waitMs for the first byte (0: only what is already
+  // buffered), so that a receive wait of the link keeps its overall bound. The default
+  // waits as Read does; ports that can wait less override it.
+  virtual int ReadWithin(uint8_t* buffer, int count, int waitMs) {
+    (void)waitMs;
+    return Read(buffer, count);
+  }
 };
 
 struct SerialPortInfo {

@@ -29,6 +29,8 @@ class Tserial {
   int Read(uint8_t* buffer, int count);
   // One byte; false when none arrived.
   bool ReadByte(uint8_t& byte);
+  // Read with a shorter wait for the first byte (see SerialPortDevice::ReadWithin).
+  int ReadWithin(uint8_t* buffer, int count, int waitMs);
 
  private:
   DeviceFactory factory_;
