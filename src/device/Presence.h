@@ -27,6 +27,8 @@ struct PresenceTick {
   int modelType = 0;      // Arrived: the model code identified
   std::string picture;    // Arrived: the model's picture; Left: the interface's picture
   int unlocksSent = 0;    // probes sent in this tick (1 or 2)
+  // A handheld left and a bodypack arrived in the same tick: reset the display first.
+  bool leftFirst = false;
 };
 
 // Runs one tick over the link. interfaceKind is the kind of the selected interface entry

@@ -82,7 +82,7 @@ struct PresetSaveResult {
   bool refused = false;        // nothing to do for this preset (no presets, bad index)
   bool nameWritten = false;    // WritePresetName acknowledged (never for FACTORY/USER)
   bool recordWritten = false;  // WritePreset acknowledged: show "Preset saved!"
-  bool reread = false;         // the name and record were read back into the store
+  bool reread = false;         // the record was read back into the store
 };
 
 // "SAVE" of preset `index`: the name (not for FACTORY and USER) and the record, each
@@ -101,8 +101,7 @@ struct PresetSetResult {
   bool reread = false;     // every re-read succeeded
 };
 // "SET": activate preset `index`, then re-read the settings it changed.
-PresetSetResult ActivatePresetAndReread(Transactor& link, TDeviceData& data,
-                                        PresetStore& store, int index);
+PresetSetResult ActivatePresetAndReread(Transactor& link, TDeviceData& data, int index);
 // The re-read after a preset activation (also after a configuration load that applied
 // presets): tuning and frequency, audio, microphone, battery, RF power, LED, locks,
 // tuning and frequency again, then the active preset index.
