@@ -62,8 +62,11 @@ class VirtualInterface {
   int HostRead(uint8_t* buffer, int max);
   // Empties the reply queue and the request assembly.
   void Flush();
-  // Opened and closed by the host (one opener at a time).
-  bool hostOpen = false;
+  // Opened and closed by the host, one opener at a time. Opening or closing empties the
+  // queues; closing also ends a serial link session.
+  bool OpenHost();
+  void CloseHost();
+  bool hostOpen() const { return hostOpen_; }
 
   // --- the IR window ---
   VirtualTransmitter* transmitter();  // in front of the window, or null
@@ -98,8 +101,9 @@ class VirtualInterface {
   void HandleMessage(const QBPMsg& msg);
   // Sends a request over IR; the transmitter's answer or nothing.
   bool PassToTransmitter(const uint8_t* request, int length, std::vector<uint8_t>& answer);
-  void QueueReply(std::vector<uint8_t> bytes);
-  void QueueMessageReply(const QBPMsg& request, uint8_t status, const uint8_t* data, int length);
+  void QueueReply(std::vector<uint8_t> bytes, bool overIr = false);
+  void QueueMessageReply(const QBPMsg& request, uint8_t status, const uint8_t* data, int length,
+                         bool overIr = false);
   void ArriveNextIfDue();
 
   InterfaceSpec spec_;
@@ -120,6 +124,7 @@ class VirtualInterface {
     LinkClock::time_point at;
   };
   std::deque<Pending> replies_;
+  bool hostOpen_ = false;
   bool linkOpen_ = false;
   uint16_t param5_ = 0;
 };
