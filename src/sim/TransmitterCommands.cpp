@@ -63,7 +63,7 @@ std::optional<std::vector<uint8_t>> VirtualTransmitter::HandleCommand(const uint
   auto gainOk = [&](int g) {
     int lo = -20;
     if (code10 == 2 || code10 == 3 || code10 == 6) lo = -40;
-    if (code10 == 5 || code10 >= 7 && code10 <= 9) lo = -60;
+    if (code10 == 5 || (code10 >= 7 && code10 <= 9)) lo = -60;
     return g >= lo && g <= 40;
   };
   auto filterOk = [&](int f) { return f >= 0 && f <= (c.newFamily() ? 6 : 4); };

@@ -107,7 +107,7 @@ void VirtualInterface::SetTransmitterPresent(bool present) {
 VirtualTransmitter& VirtualInterface::Enter(const TransmitterSpec& spec) {
   TransmitterSpec t = spec;
   if (t.serial.empty()) {
-    char buf[16];
+    char buf[32];
     SimCapabilities c;
     DeriveCapabilities(t.model, t.variant, t.version, c);
     std::snprintf(buf, sizeof buf, "ZQ%02d%06d", c.modelCode % 100,
@@ -257,9 +257,10 @@ void VirtualInterface::HandleDirectFrames() {
       input_.erase(input_.begin(), input_.begin() + 3);
       std::string text = versionText();
       text.resize(16, ' ');
-      std::vector<uint8_t> reply{start, 'I'};
-      reply.insert(reply.end(), text.begin(), text.end());
-      reply.push_back(kAck);
+      std::vector<uint8_t> reply(19, kAck);
+      reply[0] = start;
+      reply[1] = 'I';
+      for (size_t i = 0; i < 16; ++i) reply[2 + i] = static_cast<uint8_t>(text[i]);
       QueueReply(std::move(reply));
       continue;
     }

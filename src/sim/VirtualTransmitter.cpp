@@ -70,7 +70,7 @@ void VirtualTransmitter::FillDefaults() {
 
   std::string serial = spec_.serial;
   if (serial.empty()) {
-    char buf[16];
+    char buf[32];
     std::snprintf(buf, sizeof buf, "ZQ%02d004711", caps_.modelCode % 100);
     serial = buf;
   }
@@ -108,7 +108,7 @@ void VirtualTransmitter::FillDefaults() {
 
   s.groupNames.assign(s.groupCount, {});
   for (int g = 0; g < s.groupCount; ++g) {
-    char buf[16];
+    char buf[32];
     std::snprintf(buf, sizeof buf, "GROUP %02d", g);
     PutText(s.groupNames[g], buf, 0);
   }
