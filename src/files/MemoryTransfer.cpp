@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "device/ServiceCommands.h"
 #include "link/LinkWait.h"
 
 namespace zentra {
@@ -219,6 +220,30 @@ uint16_t CalibrationAddress(int page, int offset) {
 bool ValidPage(int page) { return page == 0 || page == 1; }
 
 }  // namespace
+
+MemoryBlockAccess XeepromAccess(ServiceCommands& commands) {
+  MemoryBlockAccess io;
+  io.blockSize = kXeepromBlockSize;
+  io.readBlock = [&commands](uint16_t a, uint8_t n, uint8_t* out) {
+    return commands.ReadXeepromBlock(a, n, out);
+  };
+  io.writeBlock = [&commands](uint16_t a, uint8_t n, const uint8_t* data) {
+    return commands.WriteXeepromBlock(a, n, data);
+  };
+  return io;
+}
+
+MemoryBlockAccess CalibrationAccess(ServiceCommands& commands) {
+  MemoryBlockAccess io;
+  io.blockSize = kCalBlockSize;
+  io.readBlock = [&commands](uint16_t a, uint8_t n, uint8_t* out) {
+    return commands.ReadCalBlock(a, n, out);
+  };
+  io.writeBlock = [&commands](uint16_t a, uint8_t n, const uint8_t* data) {
+    return commands.WriteCalBlock(a, n, data);
+  };
+  return io;
+}
 
 int ParseMemoryAddress(const std::string& text) {
   const std::string t = TrimUpper(text);

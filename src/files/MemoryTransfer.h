@@ -16,6 +16,8 @@
 
 namespace zentra {
 
+class ServiceCommands;
+
 // The texts the memory dialogs show.
 inline constexpr const char* kMsgWrongAddress = "Wrong address specified!";
 inline constexpr const char* kMsgCreateFileError = "Fatal error creating data file!";
@@ -50,6 +52,11 @@ struct MemoryBlockAccess {
   std::function<bool(uint16_t address, uint8_t count, uint8_t* out)> readBlock;
   std::function<bool(uint16_t address, uint8_t count, const uint8_t* data)> writeBlock;
 };
+
+// The service block commands of a transmitter: external EEPROM (32-byte blocks) or
+// calibration EEPROM (8-byte blocks). The access keeps a reference to commands.
+MemoryBlockAccess XeepromAccess(ServiceCommands& commands);
+MemoryBlockAccess CalibrationAccess(ServiceCommands& commands);
 
 // What the front end learns while a transfer runs. All members are optional.
 struct TransferObserver {
