@@ -31,6 +31,20 @@ inline Bytes ReplyFrame(uint8_t status, const Bytes& data) {
   return Bytes(out, out + n);
 }
 
+// The message in a frame the link wrote (a default record when none decodes).
+inline QBPMsg DecodeFrame(const Bytes& frame) {
+  QBProtocol codec;
+  int count = static_cast<int>(frame.size());
+  if (!codec.Decode(frame.data(), count)) return QBPMsg{};
+  return codec.reply();
+}
+
+// A message interface: hands each request message to answer, which returns the reply
+// bytes (empty: lost).
+inline Responder MessageResponder(std::function<Bytes(const QBPMsg&)> answer) {
+  return [answer](const Bytes& frame) { return answer(DecodeFrame(frame)); };
+}
+
 struct FakeUsbDevice {
   std::string product;
   bool productReadable = true;

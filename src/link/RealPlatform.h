@@ -1,0 +1,18 @@
+// The platform of a real machine: serial ports through Qt SerialPort. USB interfaces are
+// not served yet (no USB host library on this platform): the USB scan finds none.
+#pragma once
+
+#include <string>
+
+#include "link/Platform.h"
+
+namespace zentra {
+
+// explicitPort: a serial interface named by the user (empty: enumerate the ports).
+Platform MakeRealPlatform(const std::string& explicitPort);
+
+// The serial interface named by the user: the command line's --port when given, else
+// the variable ZENTRA_PORT, else empty.
+std::string ResolveExplicitPort(const std::string& commandLinePort);
+
+}  // namespace zentra
