@@ -158,12 +158,18 @@ bool VirtualInterface::PassToTransmitter(const uint8_t* request, int length,
   entry.request.assign(request, request + length);
   entry.transmitterPresent = transmitterPresent();
 
+  const double corruptDraw = static_cast<double>(rng_()) / 4294967296.0;
+  const uint32_t corruptPos = rng_();
+  const uint8_t corruptMask = static_cast<uint8_t>(1u << (rng_() % 8));
   bool answered = false;
   if (VirtualTransmitter* tx = transmitter()) {
     auto a = tx->Handle(request, length);
     if (a && lossDraw >= spec_.lossRate) {
       answer = std::move(*a);
       answered = true;
+      // A garbled IR answer: one bit of it flipped before the interface frames it.
+      if (corruptDraw < spec_.corruptRate && !answer.empty())
+        answer[corruptPos % answer.size()] ^= corruptMask;
     }
     if (a && spec_.leaveAfter >= 0 && ++answeredSinceArrival_ >= spec_.leaveAfter) {
       present_ = false;
@@ -188,15 +194,8 @@ void VirtualInterface::HostWrite(const uint8_t* data, int count) {
     HandleMessages();
 }
 
-void VirtualInterface::QueueReply(std::vector<uint8_t> bytes, bool overIr) {
+void VirtualInterface::QueueReply(std::vector<uint8_t> bytes) {
   if (bytes.empty()) return;
-  // Only what travelled over IR can be garbled; the cable side is reliable.
-  if (overIr && (spec_.corruptRate > 0.0 || spec_.lossRate > 0.0)) {
-    const double draw = static_cast<double>(rng_()) / 4294967296.0;
-    const uint32_t pos = rng_() % bytes.size();
-    const uint8_t mask = static_cast<uint8_t>(1u << (rng_() % 8));
-    if (draw < spec_.corruptRate) bytes[pos] ^= mask;
-  }
   auto start = LinkClock::now();
   if (!replies_.empty()) start = std::max(start, replies_.back().at);
   start += std::chrono::milliseconds(spec_.latencyMs);
@@ -281,7 +280,7 @@ void VirtualInterface::HandleDirectFrames() {
       std::vector<uint8_t> reply{start, '=', static_cast<uint8_t>(answer.size())};
       reply.insert(reply.end(), answer.begin(), answer.end());
       reply.push_back(kAck);
-      QueueReply(std::move(reply), true);
+      QueueReply(std::move(reply));
     } else if (!spec_.silentWhenNoAnswer) {
       QueueReply({start, '=', 0, kNak});
     }
@@ -300,7 +299,7 @@ void VirtualInterface::HandleMessages() {
 }
 
 void VirtualInterface::QueueMessageReply(const QBPMsg& request, uint8_t status,
-                                         const uint8_t* data, int length, bool overIr) {
+                                         const uint8_t* data, int length) {
   QBPMsg reply;
   length = std::min(length, kMsgMaxData);
   reply.bytes[0] = 0;
@@ -313,7 +312,7 @@ void VirtualInterface::QueueMessageReply(const QBPMsg& request, uint8_t status,
   reply.bytes[6 + length] = reply.Checksum();
   uint8_t frame[kMaxEncodedFrame];
   const int n = decoder_.Encode(reply, frame);
-  QueueReply(std::vector<uint8_t>(frame, frame + n), overIr);
+  QueueReply(std::vector<uint8_t>(frame, frame + n));
 }
 
 void VirtualInterface::HandleMessage(const QBPMsg& msg) {
@@ -326,7 +325,7 @@ void VirtualInterface::HandleMessage(const QBPMsg& msg) {
     if (PassToTransmitter(data + 1, len - 1, answer)) {
       std::vector<uint8_t> d{kSubPass};
       d.insert(d.end(), answer.begin(), answer.end());
-      QueueMessageReply(msg, kStatusSuccess, d.data(), static_cast<int>(d.size()), true);
+      ok(d.data(), static_cast<int>(d.size()));
     } else if (!spec_.silentWhenNoAnswer) {
       fail(kSimStatusNoIrAnswer);
     }

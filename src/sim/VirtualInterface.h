@@ -101,9 +101,8 @@ class VirtualInterface {
   void HandleMessage(const QBPMsg& msg);
   // Sends a request over IR; the transmitter's answer or nothing.
   bool PassToTransmitter(const uint8_t* request, int length, std::vector<uint8_t>& answer);
-  void QueueReply(std::vector<uint8_t> bytes, bool overIr = false);
-  void QueueMessageReply(const QBPMsg& request, uint8_t status, const uint8_t* data, int length,
-                         bool overIr = false);
+  void QueueReply(std::vector<uint8_t> bytes);
+  void QueueMessageReply(const QBPMsg& request, uint8_t status, const uint8_t* data, int length);
   void ArriveNextIfDue();
 
   InterfaceSpec spec_;

@@ -1,0 +1,144 @@
+// zentra-sim on a pseudo-terminal: it prints the terminal's path first, answers the
+// DGLnano handshake and passes requests to its transmitter, and ends cleanly on SIGTERM.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "link/QBProtocol.h"
+
+namespace zentra::sim {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class SimProgram {
+ public:
+  explicit SimProgram(std::vector<std::string> args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      close(out[1]);
+      const std::string program = std::string(ZENTRA_BIN_DIR) + "/zentra-sim";
+      std::vector<char*> argv{const_cast<char*>(program.c_str())};
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    stdout_ = out[0];
+  }
+  ~SimProgram() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (stdout_ >= 0) close(stdout_);
+  }
+  // The first line of output, waiting up to 5 s.
+  std::string FirstLine() {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd p{stdout_, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char c;
+      if (read(stdout_, &c, 1) != 1) break;
+      if (c == '\n') return line;
+      line += c;
+    }
+    return line;
+  }
+  // Sends SIGTERM; the exit status, or -1 when it did not end within 3 s.
+  int Stop() {
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 300; ++i) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      usleep(10000);
+    }
+    return -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int stdout_ = -1;
+};
+
+// One message exchange over the terminal; the decoded reply, or a record with status 0
+// when no complete reply came within a second.
+QBPMsg Exchange(int fd, uint8_t address, uint8_t command, const Bytes& data) {
+  QBPMsg msg;
+  BuildMessage(msg, address, command, data.data(), static_cast<uint8_t>(data.size()), true);
+  QBProtocol codec;
+  uint8_t frame[kMaxEncodedFrame];
+  const int n = codec.Encode(msg, frame);
+  if (write(fd, frame, n) != n) return QBPMsg{};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (std::chrono::steady_clock::now() < deadline) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 50) <= 0) continue;
+    uint8_t buf[256];
+    const ssize_t got = read(fd, buf, sizeof buf);
+    if (got <= 0) continue;
+    int count = static_cast<int>(got);
+    if (codec.Decode(buf, count)) return codec.reply();
+  }
+  return QBPMsg{};
+}
+
+TEST(ZentraSimProgramTest, AnswersTheHandshakeOnAPseudoTerminal) {
+  SimProgram sim({"ZQL21@123/U"});
+  const std::string path = sim.FirstLine();
+  ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd, 0);
+  termios tio{};
+  ASSERT_EQ(tcgetattr(fd, &tio), 0);
+  cfmakeraw(&tio);
+  tcsetattr(fd, TCSANOW, &tio);
+
+  // Before the link is open the interface refuses to pass requests on.
+  EXPECT_NE(Exchange(fd, 0, 0x11, {0x06, 'M', 'I'}).status(), kStatusSuccess);
+  EXPECT_EQ(Exchange(fd, 0, 0x00, {}).status(), kStatusSuccess);
+  const QBPMsg version = Exchange(fd, 0, 0x02, {});
+  EXPECT_EQ(version.status(), kStatusSuccess);
+  EXPECT_EQ(version.length(), 8);
+  EXPECT_EQ(Exchange(fd, 0, 0x11, {0x05, 0xF4, 0x01}).status(), kStatusSuccess);
+  const QBPMsg param = Exchange(fd, 0, 0x11, {0x05});
+  ASSERT_EQ(param.status(), kStatusSuccess);
+  ASSERT_EQ(param.length(), 3);
+  EXPECT_EQ(param.data()[1] | (param.data()[2] << 8), 500);
+  const QBPMsg id = Exchange(fd, 0, 0x11, {0x06, 'M', 'I'});
+  ASSERT_EQ(id.status(), kStatusSuccess);
+  ASSERT_EQ(id.length(), 19);  // pass-through marker + 18 answer bytes
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(id.data()) + 3, 13), "ZQL21 U   123");
+  EXPECT_EQ(Exchange(fd, 0, 0x01, {}).status(), kStatusSuccess);
+  close(fd);
+  EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(ZentraSimProgramTest, RefusesABadModelWithAMessage) {
+  SimProgram sim({"ZQX1"});
+  EXPECT_EQ(sim.FirstLine(), "");
+  usleep(200000);  // it ends on its own; a SIGTERM would make it exit with 0
+  EXPECT_EQ(sim.Stop(), 2);
+}
+
+}  // namespace
+}  // namespace zentra::sim
