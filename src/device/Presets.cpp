@@ -150,9 +150,13 @@ bool SavePresetName(Transactor& link, TDeviceData& data, PresetStore& store, int
   // FACTORY and USER keep their names.
   if (index < 2 || index >= std::min<int>(data.presetCount, kMaxPresets)) return false;
   CommandSet commands(link, data);
-  const bool written = commands.WritePresetName(index, CleanPresetName(nameText));
-  std::string name;
-  if (commands.ReadPresetName(index, name)) store.SetName(index, name);
+  // The command pads the field with zero bytes itself; a cleaned name of 8 blanks (from
+  // an empty text) goes out as blanks.
+  std::string name = CleanPresetName(nameText);
+  name.resize(strnlen(name.c_str(), name.size()));
+  const bool written = commands.WritePresetName(index, name);
+  std::string back;
+  if (commands.ReadPresetName(index, back)) store.SetName(index, back);
   return written;
 }
 
