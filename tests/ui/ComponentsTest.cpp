@@ -1,0 +1,136 @@
+// The indicator light, the progress bar, the message seam and the device-change filter.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <stdexcept>
+
+#include "components/TQLed.h"
+#include "components/TQProgressBar.h"
+#include "ui/DeviceWatcher.h"
+#include "ui/UserMessages.h"
+
+namespace zentra {
+namespace {
+
+TEST(TQLed, ColoursFollowTheLight) {
+  TQLed led;
+  EXPECT_EQ(led.size(), QSize(12, 12));
+  struct Case {
+    bool on;
+    QColor outline;
+    QColor fill;
+  };
+  const Case cases[] = {
+      {false, QColor(0x00, 0x00, 0x80), QColor(0xC0, 0xC0, 0xC0)},  // navy on silver
+      {true, QColor(0x80, 0x00, 0x00), QColor(0x00, 0xFF, 0x00)},   // maroon on lime
+      {false, QColor(0x00, 0x00, 0x80), QColor(0xC0, 0xC0, 0xC0)},
+  };
+  for (const Case& c : cases) {
+    led.setLight(c.on);
+    EXPECT_EQ(led.light(), c.on);
+    EXPECT_EQ(led.outlineColor(), c.outline) << c.on;
+    EXPECT_EQ(led.fillColor(), c.fill) << c.on;
+  }
+  // The error indicator is given a red background-on colour.
+  led.setBackOnColor(QColor(255, 0, 0));
+  led.setLight(true);
+  EXPECT_EQ(led.fillColor(), QColor(255, 0, 0));
+}
+
+TEST(TQLed, RepaintsOnlyWhenTheStateChanges) {
+  TQLed led;
+  led.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&led));
+  QApplication::processEvents();
+  const int settled = led.paintCount();
+
+  led.setLight(false);  // already off
+  QApplication::processEvents();
+  EXPECT_EQ(led.paintCount(), settled);
+
+  led.setLight(true);
+  QApplication::processEvents();
+  EXPECT_EQ(led.paintCount(), settled + 1);
+
+  led.setLight(true);  // already on
+  QApplication::processEvents();
+  EXPECT_EQ(led.paintCount(), settled + 1);
+}
+
+TEST(TQProgressBar, PositionAndPercent) {
+  struct Case {
+    int lo, hi, pos;
+    int expectPos;
+    int expectPercent;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, 100, 0, 0, 0, "0%"},
+      {0, 100, 42, 42, 42, "42%"},
+      {0, 100, 100, 100, 100, "100%"},
+      {0, 100, 250, 100, 100, "100%"},  // held at the top
+      {0, 100, -5, 0, 0, "0%"},         // held at the bottom
+      {0, 7, 3, 3, 42, "42%"},          // battery bar range
+      {10, 20, 15, 15, 50, "50%"},
+      {5, 5, 5, 5, 100, "100%"},        // empty range counts as complete
+      {100, 0, 25, 25, 25, "25%"},      // range given upside down
+  };
+  for (const Case& c : cases) {
+    TQProgressBar bar;
+    bar.setRange(c.lo, c.hi);
+    bar.setPosition(c.pos);
+    EXPECT_EQ(bar.position(), c.expectPos) << c.lo << ".." << c.hi << " @" << c.pos;
+    EXPECT_EQ(bar.percent(), c.expectPercent) << c.lo << ".." << c.hi << " @" << c.pos;
+    EXPECT_EQ(bar.positionText(), QString(c.text));
+  }
+  TQProgressBar fresh;
+  EXPECT_EQ(fresh.minimum(), 0);
+  EXPECT_EQ(fresh.maximum(), 100);
+}
+
+TEST(DeviceChangeFilter, OnlyWholeUsbInterfacesCount) {
+  using A = DeviceChange::Action;
+  struct Case {
+    DeviceChange change;
+    bool irInterface;
+    bool usbDevice;
+  };
+  const Case cases[] = {
+      {{A::Arrived, "usb", "usb_device", "dgl700 IR", "", ""}, true, true},
+      {{A::Left, "usb", "usb_device", "ZRV510_Interface", "", ""}, true, true},
+      {{A::Arrived, "usb", "usb_device", "DGLnano", "", ""}, true, true},
+      {{A::Arrived, "usb", "", "zrv520", "", ""}, true, true},
+      {{A::Arrived, "usb", "usb_device", "USB Optical Mouse", "046d", "c077"}, false, true},
+      {{A::Arrived, "usb", "usb_interface", "dgl700", "", ""}, false, false},
+      {{A::Arrived, "tty", "", "DGLnano", "", ""}, false, false},  // serial ports never
+      {{A::Left, "block", "disk", "zrv510 stick", "", ""}, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsIrInterfaceChange(c.change), c.irInterface) << c.change.product.toStdString();
+    EXPECT_EQ(IsUsbDeviceChange(c.change), c.usbDevice) << c.change.product.toStdString();
+  }
+}
+
+TEST(UserMessages, EscapingExceptionBecomesAnErrorBox) {
+  std::vector<UserMessage> shown;
+  const MessageShower previous =
+      SetMessageShower([&](QWidget*, const UserMessage& m) { shown.push_back(m); });
+
+  EXPECT_TRUE(RunGuarded([] {}));
+  EXPECT_TRUE(shown.empty());
+
+  EXPECT_FALSE(RunGuarded([] { throw std::runtime_error("port vanished"); }));
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].title, "ERROR");
+  EXPECT_EQ(shown[0].text, "port vanished");
+  EXPECT_EQ(shown[0].icon, QMessageBox::Critical);
+
+  EXPECT_FALSE(RunGuarded([] { throw 42; }));
+  EXPECT_EQ(shown.size(), 2u);
+
+  SetMessageShower(previous);
+}
+
+}  // namespace
+}  // namespace zentra
