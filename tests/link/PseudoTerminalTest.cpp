@@ -130,6 +130,40 @@ TEST(PseudoTerminal, DglnanoOnAnExplicitPortIsListedConnectedAndCarriesRequests)
   EXPECT_FALSE(link.serialOpen);
 }
 
+TEST(PseudoTerminal, PortThatDisappearsMidExchangeFailsCleanly) {
+  auto pty = std::make_unique<PseudoTerminal>();
+  ASSERT_FALSE(pty->slave.empty());
+  IrLink link(MakeRealPlatform(pty->slave));
+  bool errorLit = false;
+  link.onError = [&](bool on) { errorLit = on; };
+  ASSERT_TRUE(link.OpenSerialPort(pty->slave));
+  link.interfaceKind = kKindDglNano;
+  // The far end answers half a frame, then goes away.
+  QSocketNotifier notifier(pty->master, QSocketNotifier::Read);
+  QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+    uint8_t buf[256];
+    if (read(pty->master, buf, sizeof buf) <= 0) return;
+    const uint8_t half[] = {0xC0, 0x00, 0x00, 0x00};
+    ASSERT_EQ(write(pty->master, half, sizeof half), 4);
+    notifier.setEnabled(false);
+    close(pty->master);
+    pty->master = -1;
+  });
+  const uint8_t readId[] = {0x4D, 0x49};
+  uint8_t response[kMaxResponse];
+  uint8_t length = 0;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(link.Transact(readId, 2, response, length));
+  EXPECT_FALSE(link.Transact(readId, 2, response, length));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start).count();
+  EXPECT_LE(ms, 2500);
+  EXPECT_TRUE(errorLit);
+  EXPECT_FALSE(link.serialBusy);
+  link.CloseInterface();
+  EXPECT_FALSE(link.serialOpen);
+}
+
 TEST(RealPlatform, CommandLinePortWinsOverTheEnvironment) {
   setenv("ZENTRA_PORT", "/dev/ttyUSB3", 1);
   EXPECT_EQ(ResolveExplicitPort("/dev/pts/4"), "/dev/pts/4");

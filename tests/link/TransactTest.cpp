@@ -270,3 +270,30 @@ TEST(Transact, FailedSerialSendDoesNotLeaveTheLinkBusy) {
   EXPECT_FALSE(rig.link.serialBusy);
   EXPECT_FALSE(rig.link.InTransaction());
 }
+
+TEST(Transact, DebugPacingHoldsEachUsbMessageAndTraceSeesBothDirections) {
+  const Bytes answer = {0x00, 0x00, 0x06};
+  Rig rig(kKindUsbMessage, [&](const Bytes&) { return PassThroughReply(answer); });
+  std::vector<std::pair<TraceDirection, Bytes>> trace;
+  rig.link.onTrace = [&](TraceDirection d, const uint8_t* b, int n) {
+    trace.push_back({d, b ? Bytes(b, b + n) : Bytes{}});
+  };
+  int waits = 0;
+  size_t writesAtWait = 99;
+  rig.link.onSingleMessageWait = [&] { ++waits; writesAtWait = rig.writes().size(); };
+  rig.link.debug.singleMessage = true;
+  EXPECT_TRUE(rig.Send(kReadId));
+  EXPECT_EQ(waits, 1);
+  EXPECT_EQ(writesAtWait, 0u);  // the message waits for the box to close
+  ASSERT_EQ(trace.size(), 2u);
+  EXPECT_EQ(trace[0], std::make_pair(TraceDirection::Request, kReadId));
+  EXPECT_EQ(trace[1], std::make_pair(TraceDirection::Answer, answer));
+
+  rig.link.debug.singleMessage = false;
+  rig.link.debug.messageDelay = true;
+  rig.link.debug.messageDelayMs = 120;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(rig.Send(kReadId));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(115));
+  EXPECT_EQ(waits, 1);
+}
