@@ -28,6 +28,7 @@ constexpr int kSerialReceiveWaitMs = 500;   // bound of one serial reply
 // A pass-through request carries the marker byte and the request in one message.
 constexpr int kMaxPassThroughRequest = kMsgMaxData - 1;
 constexpr int kHeaderSize = 6;
+constexpr int kStaleDrainRounds = 8;        // bounded, even on a line that never falls quiet
 }  // namespace
 
 IrLink::IrLink(Platform platform)
@@ -210,6 +211,11 @@ bool IrLink::SerialMessageExchange(const QBPMsg& msg) {
   if (serialOpen) {
     frameComplete = false;
     assemblyCount_ = 0;
+    // Bytes that came in before this request went out (an answer that arrived after
+    // an earlier receive wait gave up) cannot be its answer: drop them.
+    uint8_t stale[kMaxEncodedFrame];
+    for (int round = 0; round < kStaleDrainRounds; ++round)
+      if (serialPort.ReadWithin(stale, kMaxEncodedFrame, 0) <= 0) break;
     ok = serialPort.IsOpen() && serialPort.Write(protocol.transmitArea, encoded) &&
          ReceiveSerialFrame();
     if (ok) {

@@ -1,5 +1,6 @@
 #include "sim/SimSeams.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -144,10 +145,15 @@ bool SimSerialPort::Write(const uint8_t* data, int count) {
 }
 
 int SimSerialPort::Read(uint8_t* buffer, int count) {
+  return ReadWithin(buffer, count, kSerialReadWaitMs);
+}
+
+int SimSerialPort::ReadWithin(uint8_t* buffer, int count, int waitMs) {
   if (iface_ == nullptr || buffer == nullptr || count <= 0) return 0;
   VirtualInterface* v = iface_;
-  if (v->Arrived() == 0) {
-    const auto deadline = LinkClock::now() + std::chrono::milliseconds(kSerialReadWaitMs);
+  if (v->Arrived() == 0 && waitMs > 0) {
+    const auto deadline =
+        LinkClock::now() + std::chrono::milliseconds(std::min(waitMs, kSerialReadWaitMs));
     WaitUntil(deadline, [&] { return iface_ != v || v->Arrived() > 0; });
     if (iface_ != v) return 0;
   }

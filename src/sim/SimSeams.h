@@ -48,6 +48,7 @@ class SimSerialPort final : public SerialPortDevice {
   bool IsOpen() const override { return iface_ != nullptr; }
   bool Write(const uint8_t* data, int count) override;
   int Read(uint8_t* buffer, int count) override;
+  int ReadWithin(uint8_t* buffer, int count, int waitMs) override;
 
  private:
   std::shared_ptr<SimWorld> world_;

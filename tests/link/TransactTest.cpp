@@ -297,3 +297,13 @@ TEST(Transact, DebugPacingHoldsEachUsbMessageAndTraceSeesBothDirections) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(115));
   EXPECT_EQ(waits, 1);
 }
+
+TEST(Transact, LateSerialAnswerToAnEarlierRequestIsNotTakenAsTheAnswer) {
+  const Bytes answer = Numbered(18);
+  Rig rig(kKindDglNano, [&](const Bytes&) { return PassThroughReply(answer); });
+  const Bytes late = PassThroughReply({0x00, 0x00, 0x06});
+  rig.fake.line->incoming.assign(late.begin(), late.end());
+  Bytes got;
+  EXPECT_TRUE(rig.Send(kReadId, &got));
+  EXPECT_EQ(got, answer);
+}
