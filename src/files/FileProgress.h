@@ -1,0 +1,89 @@
+// What a long file operation tells its front end while it runs, and how the front end
+// stops it: the progress dialog of the window and the command line both implement this.
+// Also the common outcome of the file operations.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "device/CommandSet.h"
+
+namespace zentra {
+
+class FileProgress {
+ public:
+  virtual ~FileProgress() = default;
+  // The operation starts: show caption, a bar from 0 to maximum at 0 and an empty memo,
+  // and clear the abort flag.
+  virtual void Begin(const std::string& caption, int maximum) = 0;
+  virtual void SetPosition(int position) = 0;
+  // One memo line ("" is an empty line).
+  virtual void AddLine(const std::string& line) = 0;
+  // True once the user asked to stop (the dialog's Close button, Ctrl-C ...).
+  virtual bool AbortRequested() = 0;
+  // Runs after every transmitter command so that the dialog stays live; by default lets
+  // pending events run (user input excluded).
+  virtual void Pump();
+};
+
+// A progress that shows nothing and is never aborted.
+class NullProgress : public FileProgress {
+ public:
+  void Begin(const std::string&, int) override {}
+  void SetPosition(int) override {}
+  void AddLine(const std::string&) override {}
+  bool AbortRequested() override { return false; }
+  void Pump() override {}
+};
+
+enum class FileOpStatus {
+  Done,         // finished; message is the final message
+  Interrupted,  // the user stopped it; what was done so far stays (and is saved)
+  DeviceLost,   // the transmitter stopped answering; a save leaves the old file
+  FileError,    // the file could not be read or written
+  NoDevice,     // no transmitter identified ("Connect a device!")
+  Cancelled,    // the caller's choice dialog was cancelled: nothing done, no message
+};
+
+struct FileOpResult {
+  FileOpStatus status = FileOpStatus::Done;
+  std::string title;    // "OPERATION COMPLETED", "WARNING" or "ERROR"
+  std::string message;  // the final message to show; empty when none is shown
+  // Further messages shown before the final one (e.g. "Preset loaded!").
+  std::vector<std::string> earlierMessages;
+  std::vector<std::string> memo;  // every memo line added, in order
+  int failedCommands = 0;         // commands that failed and were passed over
+  bool ok() const { return status == FileOpStatus::Done; }
+};
+
+inline constexpr const char* kTitleCompleted = "OPERATION COMPLETED";
+inline constexpr const char* kTitleWarning = "WARNING";
+inline constexpr const char* kTitleError = "ERROR";
+inline constexpr const char* kMsgConnectDevice = "Connect a device!";
+inline constexpr const char* kMsgFileSaved = "File saved!";
+inline constexpr const char* kMsgFileLoaded = "File loaded!";
+// Shown when the transmitter stops answering in the middle of a file operation.
+inline constexpr const char* kMsgDeviceLost = "Device not responding!";
+
+// Counts the commands of a file operation: pumps events after each, records failures,
+// and decides that the transmitter has gone after kLostAfter failures in a row (single
+// failures are passed over, as a lost reply now and then is normal over IR).
+class CommandTally {
+ public:
+  static constexpr int kLostAfter = 5;
+  CommandTally(FileProgress& progress, FileOpResult& result)
+      : progress_(progress), result_(result) {}
+  // Records one command's outcome and returns it.
+  bool operator()(bool ok);
+  bool lost() const { return consecutive_ >= kLostAfter; }
+
+ private:
+  FileProgress& progress_;
+  FileOpResult& result_;
+  int consecutive_ = 0;
+};
+
+// Adds a memo line to the progress and the result.
+void Memo(FileProgress& progress, FileOpResult& result, const std::string& line);
+
+}  // namespace zentra
