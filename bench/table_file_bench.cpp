@@ -1,0 +1,177 @@
+// Frequency table save and load of a full 40 x 60 table (plus the sync channel) against a
+// simulated transmitter behind a serial IR interface.
+//
+// 1. Paced: 115200 baud, 10 bits a byte, in both directions (the simulator paces the
+//    replies, the counting port below paces what the PC sends). Reports the wall time
+//    divided by the wire time of the bytes actually exchanged in the same run: how much
+//    the host adds on top of the line itself.
+// 2. Unpaced: the host CPU time per transaction (process CPU time over the number of
+//    Transact calls) of the same save and load.
+//
+// Usage: table_file_bench [--quick]   (--quick: 8 x 16 table, for a smoke run)
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "device/FullRead.h"
+#include "files/FileProgress.h"
+#include "files/TableFile.h"
+#include "link/IrLink.h"
+#include "sim/SimWorld.h"
+
+using namespace zentra;
+
+namespace {
+
+constexpr int kBaud = 115200;
+constexpr double kBitsPerByte = 10.0;
+
+struct ByteCount {
+  long long written = 0;
+  long long read = 0;
+};
+
+// A serial port that counts the bytes crossing it and, when paced, takes as long to send
+// as the line would.
+class CountingPort : public SerialPortDevice {
+ public:
+  CountingPort(std::unique_ptr<SerialPortDevice> inner, std::shared_ptr<ByteCount> count,
+               bool paced)
+      : inner_(std::move(inner)), count_(std::move(count)), paced_(paced) {}
+  int Open(const std::string& name) override { return inner_->Open(name); }
+  void Close() override { inner_->Close(); }
+  bool IsOpen() const override { return inner_->IsOpen(); }
+  bool Write(const uint8_t* data, int n) override {
+    if (paced_) {
+      const auto until = std::chrono::steady_clock::now() +
+                         std::chrono::nanoseconds(static_cast<long long>(n * kBitsPerByte * 1e9 / kBaud));
+      while (std::chrono::steady_clock::now() < until) {
+      }
+    }
+    const bool ok = inner_->Write(data, n);
+    if (ok) count_->written += n;
+    return ok;
+  }
+  int Read(uint8_t* buffer, int n) override {
+    const int got = inner_->Read(buffer, n);
+    count_->read += got > 0 ? got : 0;
+    return got;
+  }
+  int ReadWithin(uint8_t* buffer, int n, int waitMs) override {
+    const int got = inner_->ReadWithin(buffer, n, waitMs);
+    count_->read += got > 0 ? got : 0;
+    return got;
+  }
+
+ private:
+  std::unique_ptr<SerialPortDevice> inner_;
+  std::shared_ptr<ByteCount> count_;
+  bool paced_;
+};
+
+struct Rig {
+  std::shared_ptr<sim::SimWorld> world;
+  std::shared_ptr<ByteCount> bytes = std::make_shared<ByteCount>();
+  std::unique_ptr<IrLink> link;
+  TDeviceData data;
+  PresetStore presets;
+  long long transactions = 0;
+};
+
+bool Connect(Rig& rig, const std::string& spec, bool paced) {
+  std::string error;
+  rig.world = sim::SimWorld::FromSpec(spec, error);
+  if (!rig.world) {
+    std::fprintf(stderr, "bad SPEC %s: %s\n", spec.c_str(), error.c_str());
+    return false;
+  }
+  Platform platform = rig.world->platform();
+  auto make = platform.makeSerialDevice;
+  auto bytes = rig.bytes;
+  platform.makeSerialDevice = [make, bytes, paced]() {
+    return std::make_unique<CountingPort>(make(), bytes, paced);
+  };
+  rig.link = std::make_unique<IrLink>(platform);
+  rig.link->onTrace = [&rig](TraceDirection d, const uint8_t*, int) {
+    if (d == TraceDirection::Request) ++rig.transactions;
+  };
+  const auto entries = rig.link->BuildInterfaceList();
+  if (entries.empty() || rig.link->Connect(entries, 0) != IrLink::ConnectResult::Connected) {
+    std::fprintf(stderr, "no simulated interface\n");
+    return false;
+  }
+  FullReadOptions options;
+  options.readFirstGroup = false;
+  const FullReadResult r = FullRead(*rig.link, rig.data, rig.presets, options);
+  if (r.faulty) std::fprintf(stderr, "warning: the full read was faulty\n");
+  return rig.data.modelType != 0;
+}
+
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+struct Run {
+  double wallSeconds = 0;
+  double cpuSeconds = 0;
+  long long bytes = 0;
+  long long transactions = 0;
+  int failedCommands = 0;
+  bool ok = false;
+};
+
+// One save and one load of the whole table.
+Run SaveAndLoad(Rig& rig, const std::string& path) {
+  NullProgress quiet;
+  Run run;
+  const ByteCount before = *rig.bytes;
+  const long long tBefore = rig.transactions;
+  const double cpu0 = CpuSeconds();
+  const auto t0 = std::chrono::steady_clock::now();
+  const FileOpResult saved = SaveFrequencyTable(*rig.link, rig.data, path, TableSaveOptions{}, quiet);
+  const FileOpResult loaded = LoadFrequencyTable(*rig.link, rig.data, path, TableLoadOptions{}, quiet);
+  run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  run.cpuSeconds = CpuSeconds() - cpu0;
+  run.bytes = (rig.bytes->written - before.written) + (rig.bytes->read - before.read);
+  run.transactions = rig.transactions - tBefore;
+  run.failedCommands = saved.failedCommands + loaded.failedCommands;
+  run.ok = saved.ok() && loaded.ok();
+  if (!run.ok) std::fprintf(stderr, "save: %s / load: %s\n", saved.message.c_str(), loaded.message.c_str());
+  return run;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
+  const std::string size = quick ? "groups=8,channels=16" : "groups=40,channels=60";
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("bench.qdf").toStdString();
+
+  Rig paced;
+  if (!Connect(paced, "nano:ZQL22X," + size + ",baud=" + std::to_string(kBaud), true)) return 1;
+  const Run p = SaveAndLoad(paced, path);
+  const double wire = static_cast<double>(p.bytes) * kBitsPerByte / kBaud;
+  std::printf("table %d x %d + sync, paced at %d baud: %lld transactions, %lld bytes, "
+              "wall %.3f s, wire bound %.3f s, ratio %.3f (target <= 1.15)%s\n",
+              paced.data.groupCount, paced.data.channelCount, kBaud, p.transactions, p.bytes,
+              p.wallSeconds, wire, p.wallSeconds / wire, p.ok ? "" : " [operation failed]");
+
+  Rig fast;
+  if (!Connect(fast, "nano:ZQL22X," + size, false)) return 1;
+  const Run f = SaveAndLoad(fast, path);
+  std::printf("unpaced: %lld transactions, CPU %.3f s, %.2f us per transaction (target <= 20)%s\n",
+              f.transactions, f.cpuSeconds, f.cpuSeconds * 1e6 / static_cast<double>(f.transactions),
+              f.ok ? "" : " [operation failed]");
+  return (p.ok && f.ok) ? 0 : 1;
+}
