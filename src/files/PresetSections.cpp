@@ -157,7 +157,8 @@ PresetSectionsResult LoadPresetSections(Transactor& link, TDeviceData& data, Pre
     PresetFromFile p = ReadPresetSection(ini, data, i, store.presetRecords[static_cast<size_t>(i)]);
     if (p.hasName) {
       store.SetName(i, p.name);
-      if (i >= 2) track(commands.WritePresetName(i, p.name));  // FACTORY and USER never
+      // FACTORY and USER are never renamed. The command pads with zero bytes itself.
+      if (i >= 2) track(commands.WritePresetName(i, p.name.substr(0, p.name.find('\0'))));
     }
     track(commands.WritePreset(i, p.record));
     result.refused.insert(result.refused.end(), p.refused.begin(), p.refused.end());

@@ -108,6 +108,11 @@ std::string FileNameField(const std::string& text, size_t n) {
   return text.empty() ? std::string(n, ' ') : CleanTextField(text, n);
 }
 
+namespace {
+// The name command pads with zero bytes itself: hand it the name without its padding.
+std::string Unpadded(const std::string& field) { return field.substr(0, field.find('\0')); }
+}  // namespace
+
 // ---------------------------------------------------------------- save
 
 FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& ini,
@@ -288,7 +293,8 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
       if (!v.empty()) d.SetGroupHidden(g, ToIntDef(v, 1) == 0);
     }
     if (d.groupNamesSupported && ini.KeyExists(section, "NAME")) {
-      tally(commands.WriteGroupName(g, FileNameField(ini.ReadString(section, "NAME", ""), 8)));
+      tally(commands.WriteGroupName(
+          g, Unpadded(FileNameField(ini.ReadString(section, "NAME", ""), 8))));
     }
     if (d.channelFlagsSupported) {
       LoadChannelFlags(commands, ini, section, g, options, tally, progress, result);
@@ -332,7 +338,7 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
   if (d.syncSupported && scope.includesSync() && !aborted) {
     if (d.groupNamesSupported) {
       const std::string name = ini.ReadString("SYNC", "NAME", "");
-      if (!name.empty()) tally(commands.WriteSyncGroupName(FileNameField(name, 12)));
+      if (!name.empty()) tally(commands.WriteSyncGroupName(Unpadded(FileNameField(name, 12))));
     }
     const std::string text = ini.ReadString("SYNC", "CH00", "");
     if (!text.empty()) {

@@ -368,7 +368,7 @@ TEST(TableFile, FileValuesParseAsWindowsReadsThem) {
   };
   const Case cases[] = {
       {"512125", 512125, true}, {"512.125", 512, false}, {"512,125", 512, false},
-      {"512125.9", 512125, true}, {"1.2,512125", 1, false}, {"abc", 0, false},
+      {"512125.9", 512125, true}, {"1.2,512125", 0, false}, {"abc", 0, false},
       {"542000", 542000, true}, {"542001", 542001, false}, {"-512125", -512125, false},
   };
   for (const auto& c : cases) {
