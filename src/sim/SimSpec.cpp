@@ -111,7 +111,7 @@ bool ParseInterface(const std::string& text, InterfaceSpec& out, std::string& er
       if (!ParseInt(value, 0, 1000000, n)) return bad("expected a count of requests");
       spec.gapRequests = static_cast<int>(n);
     } else if (name == "leave-after") {
-      if (!ParseInt(value, 0, 100000000, n)) return bad("expected a count of requests");
+      if (!ParseInt(value, 1, 100000000, n)) return bad("expected a count of requests from 1 on");
       spec.leaveAfter = static_cast<int>(n);
     } else if (name == "groups") {
       if (!ParseInt(value, 1, 40, n)) return bad("groups must be 1..40");

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "link/IrLink.h"
 #include "link/QBProtocol.h"
+#include "link/RealPlatform.h"
 
 namespace zentra::sim {
 namespace {
@@ -130,6 +132,28 @@ TEST(ZentraSimProgramTest, AnswersTheHandshakeOnAPseudoTerminal) {
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(id.data()) + 3, 13), "ZQL21 U   123");
   EXPECT_EQ(Exchange(fd, 0, 0x01, {}).status(), kStatusSuccess);
   close(fd);
+  EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(ZentraSimProgramTest, RealSerialPlatformConnectsThroughThePseudoTerminal) {
+  SimProgram sim({"--spec", "nano:ZQK230@129,groups=4"});
+  const std::string path = sim.FirstLine();
+  ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
+  {
+    IrLink link(MakeRealPlatform(path));
+    auto entries = link.BuildInterfaceList();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, kKindDglNano);
+    EXPECT_EQ(entries[0].text, "DGLn 103");
+    ASSERT_EQ(link.Connect(entries, 0), IrLink::ConnectResult::Connected);
+    const uint8_t request[2] = {'M', 'n'};  // table size
+    uint8_t response[kMaxResponse];
+    uint8_t length = 0;
+    ASSERT_TRUE(link.Transact(request, 2, response, length));
+    ASSERT_EQ(length, 4);
+    EXPECT_EQ(response[3], 4);
+    link.CloseInterface();
+  }
   EXPECT_EQ(sim.Stop(), 0);
 }
 
