@@ -25,13 +25,16 @@ using Bytes = std::vector<uint8_t>;
 class SimProgram {
  public:
   explicit SimProgram(std::vector<std::string> args) {
-    int out[2];
-    if (pipe(out) != 0) return;
+    int out[2], in[2];
+    if (pipe(out) != 0 || pipe(in) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
       dup2(out[1], STDOUT_FILENO);
+      dup2(in[0], STDIN_FILENO);
       close(out[0]);
       close(out[1]);
+      close(in[0]);
+      close(in[1]);
       const std::string program = std::string(ZENTRA_BIN_DIR) + "/zentra-sim";
       std::vector<char*> argv{const_cast<char*>(program.c_str())};
       for (auto& a : args) argv.push_back(a.data());
@@ -40,7 +43,15 @@ class SimProgram {
       _exit(127);
     }
     close(out[1]);
+    close(in[0]);
     stdout_ = out[0];
+    stdin_ = in[1];
+  }
+  // A demo command line on the program's standard input.
+  void Command(const std::string& line) {
+    const std::string text = line + "\n";
+    ASSERT_EQ(write(stdin_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    usleep(100000);  // let it take effect
   }
   ~SimProgram() {
     if (pid_ > 0) {
@@ -48,6 +59,7 @@ class SimProgram {
       waitpid(pid_, nullptr, 0);
     }
     if (stdout_ >= 0) close(stdout_);
+    if (stdin_ >= 0) close(stdin_);
   }
   // The first line of output, waiting up to 5 s.
   std::string FirstLine() {
@@ -80,6 +92,7 @@ class SimProgram {
  private:
   pid_t pid_ = -1;
   int stdout_ = -1;
+  int stdin_ = -1;
 };
 
 // One message exchange over the terminal; the decoded reply, or a record with status 0
@@ -130,6 +143,15 @@ TEST(ZentraSimProgramTest, AnswersTheHandshakeOnAPseudoTerminal) {
   ASSERT_EQ(id.status(), kStatusSuccess);
   ASSERT_EQ(id.length(), 19);  // pass-through marker + 18 answer bytes
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(id.data()) + 3, 13), "ZQL21 U   123");
+
+  // Demo commands take the transmitter away and put another one in front of the window.
+  sim.Command("leave");
+  EXPECT_NE(Exchange(fd, 0, 0x11, {0x06, 'M', 'I'}).status(), kStatusSuccess);
+  sim.Command("enter ZQK220@123");
+  const QBPMsg other = Exchange(fd, 0, 0x11, {0x06, 'M', 'I'});
+  ASSERT_EQ(other.status(), kStatusSuccess);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(other.data()) + 3, 6), "ZQK220");
+
   EXPECT_EQ(Exchange(fd, 0, 0x01, {}).status(), kStatusSuccess);
   close(fd);
   EXPECT_EQ(sim.Stop(), 0);

@@ -1,7 +1,7 @@
 // zentra-sim: serves a simulated DGLnano interface, with a simulated transmitter in
 // front of its IR window, on a pseudo-terminal. The first line of output is the path of
 // the terminal; the configurator then uses it with --port PATH like a real interface.
-// Runs until SIGINT or SIGTERM.
+// Runs until SIGINT, SIGTERM or the command "quit" on standard input (see RunCommand).
 #include <CLI/CLI.hpp>
 
 #include <fcntl.h>
@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "device/AccessCodes.h"
@@ -34,6 +35,39 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   }
   if (!s.empty()) s.pop_back();
   return s;
+}
+
+// Demo control on standard input: "leave" takes the transmitter away from the IR
+// window, "enter" brings it back, "enter MODEL[@VERSION][/VARIANT]" puts another one in
+// front of it, "status" tells what stands there, "quit" ends the program.
+bool RunCommand(const std::string& line, zentra::sim::VirtualInterface& iface) {
+  std::istringstream in(line);
+  std::string verb, arg;
+  in >> verb >> arg;
+  if (verb.empty()) return true;
+  if (verb == "quit" || verb == "q") return false;
+  if (verb == "leave" || verb == "l") {
+    iface.Leave();
+  } else if (verb == "enter" || verb == "e") {
+    if (arg.empty()) {
+      iface.SetTransmitterPresent(true);
+    } else {
+      zentra::sim::TransmitterSpec spec;
+      std::string error;
+      if (!zentra::sim::ParseTransmitterSpec(arg, spec, error)) {
+        std::fprintf(stderr, "zentra-sim: %s\n", error.c_str());
+        return true;
+      }
+      iface.Enter(spec);
+    }
+  } else if (verb != "status" && verb != "s") {
+    std::fprintf(stderr, "zentra-sim: commands are leave, enter [MODEL], status, quit\n");
+    return true;
+  }
+  auto* tx = iface.transmitter();
+  std::fprintf(stderr, "zentra-sim: %s in front of the IR window\n",
+               tx ? tx->identityText().c_str() : "nothing");
+  return true;
 }
 
 }  // namespace
@@ -127,20 +161,33 @@ int main(int argc, char** argv) {
   iface->OpenHost();
   size_t logged = 0;
   uint8_t buffer[512];
+  bool watchInput = true;  // commands on standard input until it ends
+  std::string commandLine;
   while (!stopRequested) {
-    // Wake for host bytes, or when queued reply bytes become due.
-    pollfd pfd{master, POLLIN, 0};
+    // Wake for host bytes, for commands, or when queued reply bytes become due.
+    pollfd pfd[2] = {{master, POLLIN, 0}, {watchInput ? STDIN_FILENO : -1, POLLIN, 0}};
     const int timeoutMs = iface->MoreComing() ? 1 : 20;
-    const int r = poll(&pfd, 1, timeoutMs);
+    const int r = poll(pfd, 2, timeoutMs);
     if (r < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (r > 0 && (pfd.revents & POLLIN)) {
+    if (r > 0 && (pfd[0].revents & POLLIN)) {
       const ssize_t n = read(master, buffer, sizeof buffer);
       if (n > 0) iface->HostWrite(buffer, static_cast<int>(n));
-    } else if (r > 0 && (pfd.revents & (POLLHUP | POLLERR))) {
+    } else if (r > 0 && (pfd[0].revents & (POLLHUP | POLLERR))) {
       usleep(20000);
+    }
+    if (r > 0 && (pfd[1].revents & (POLLIN | POLLHUP))) {
+      char chunk[256];
+      const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
+      if (n <= 0) watchInput = false;
+      else commandLine.append(chunk, static_cast<size_t>(n));
+      for (size_t eol; (eol = commandLine.find('\n')) != std::string::npos;) {
+        const std::string command = commandLine.substr(0, eol);
+        commandLine.erase(0, eol + 1);
+        if (!RunCommand(command, *iface)) stopRequested = 1;
+      }
     }
     const int ready = iface->HostRead(buffer, sizeof buffer);
     for (int off = 0; off < ready;) {
