@@ -105,6 +105,8 @@ void ApplyRule(TDeviceData& d, int code, const std::string& text, int version) {
   const char variant = text[6];
   switch (code) {
     case 1:
+      // Normally already 1 from the quick identification; set here as well so that an
+      // identity rewritten by the service tools never leaves another model's code.
       d.modelType = 1;
       d.micInputSupported = 0;
       if (version >= 0x102) d.pttSupported = 1;

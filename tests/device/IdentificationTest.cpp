@@ -158,6 +158,12 @@ TEST(Identification, NothingOfTheEarlierTransmitterSurvives) {
   EXPECT_EQ(d.rfLevelsRead, 0);
   EXPECT_EQ(d.txNameLength, 0);
   EXPECT_EQ(d.batteryType3Supported, 0);
+
+  // A handheld whose identity is rewritten to the oldest model takes that model's code.
+  ASSERT_TRUE(IdentifyCapabilities(d, Identity("ZQK220 ", "129")));
+  ASSERT_TRUE(IdentifyCapabilities(d, Identity("ZQK120 ", "110")));
+  EXPECT_EQ(d.modelType, 1);
+  EXPECT_EQ(d.presetsSupported, 0);
 }
 
 TEST(Identification, IdentityFromTheDataRecord) {
