@@ -392,3 +392,30 @@ TEST(ConfigFile, HandWrittenAndHostileFilesAreRead) {
   r = ApplyConfiguration(*b.link, b.data, b.presets, hostile, hc, DefaultSelection(hc), editLocked);
   EXPECT_TRUE(r.ok()) << r.message;
 }
+
+TEST(ConfigFile, TransmitterLeavingEndsWithTheLinkErrorAndKeepsTheFile) {
+  SimBench b("usbmsg:ZQL22X");
+  ASSERT_TRUE(b.ok());
+  ASSERT_TRUE(b.data.presetsSupported);
+  IniFile ini;
+  ASSERT_TRUE(SaveConfiguration(*b.link, b.data, b.presets, ini).ok());
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("keep.qcf").toStdString();
+  ASSERT_EQ(ini.Save(path), IniFile::Status::Ok);
+  auto bytes = [&path] {
+    QFile f(QString::fromStdString(path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+  };
+  const QByteArray before = bytes();
+  b.world->Leave();
+  FileOpResult r = SaveConfiguration(*b.link, b.data, b.presets, path);
+  EXPECT_EQ(r.status, FileOpStatus::DeviceLost);
+  EXPECT_EQ(bytes(), before);
+  const ConfigChoices choices = DecideConfigChoices(ini, b.data);
+  bool editLocked = false;
+  r = ApplyConfiguration(*b.link, b.data, b.presets, ini, choices, DefaultSelection(choices),
+                         editLocked);
+  EXPECT_EQ(r.status, FileOpStatus::DeviceLost);
+  EXPECT_EQ(r.message, "Device not responding!");
+  EXPECT_FALSE(editLocked);
+}
