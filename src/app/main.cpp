@@ -1,0 +1,88 @@
+// zentra: the configurator window. Options choose the platform (real interfaces, a
+// named serial port, or the simulator), the access codes, and whether to connect to
+// the first interface at once.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
+
+#include "device/AccessCodes.h"
+#include "sim/PlatformSelect.h"
+#include "sim/SimSpec.h"
+#include "ui/DeviceWatcher.h"
+#include "ui/TformMain.h"
+#include "ui/UserMessages.h"
+
+namespace {
+
+// An exception that escapes an event handler is shown in a box; the program goes on.
+class ZentraApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    bool handled = false;
+    zentra::RunGuarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ZentraApplication app(argc, argv);
+  QApplication::setApplicationName("Quorvex Zentra");
+  QApplication::setApplicationDisplayName("Quorvex Zentra");
+  QApplication::setApplicationVersion("1.1.15");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Quorvex Zentra: configures wireless-microphone transmitters through an IR interface.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption simulate(
+      "simulate",
+      "Run on simulated interfaces and transmitters instead of hardware "
+      "(also ZENTRA_SIMULATE), e.g. nano:ZQL22X@129.",
+      "SPEC");
+  const QCommandLineOption port(
+      "port", "Use this serial device as the DGLnano interface (also ZENTRA_PORT).", "PATH");
+  const QCommandLineOption accessCodes(
+      "access-codes", "Read the access codes from this INI file (also ZENTRA_ACCESS_CODES).",
+      "FILE");
+  const QCommandLineOption connectOption(
+      "connect", "Press Connect on the first interface once the list is built.");
+  parser.addOptions({simulate, port, accessCodes, connectOption});
+  parser.process(app);
+
+  zentra::AccessCodes codes = zentra::DefaultAccessCodes();
+  std::string error;
+  if (!zentra::ResolveAccessCodes(parser.value(accessCodes).toStdString(), codes, error)) {
+    std::fprintf(stderr, "zentra: %s\n", error.c_str());
+    return 2;
+  }
+  zentra::SetActiveAccessCodes(codes);
+
+  std::string portName = parser.value(port).toStdString();
+  if (portName.empty()) portName = qEnvironmentVariable("ZENTRA_PORT").toStdString();
+  zentra::Platform platform;
+  std::shared_ptr<zentra::sim::SimWorld> world;
+  if (!zentra::SelectPlatform(parser.value(simulate).toStdString(), portName, platform, world,
+                              error)) {
+    std::fprintf(stderr, "zentra: %s\n\n%s\n", error.c_str(),
+                 zentra::sim::SimSpecHelp().c_str());
+    return 2;
+  }
+
+  // A simulated run has no real devices coming and going.
+  std::unique_ptr<zentra::DeviceWatcher> watcher;
+  if (world) watcher = std::make_unique<zentra::ManualDeviceWatcher>();
+
+  zentra::TformMain window(std::move(platform), std::move(watcher));
+  window.show();
+  if (parser.isSet(connectOption)) {
+    QTimer::singleShot(0, &window, [&window] {
+      zentra::RunGuarded([&window] { window.ConnectFirstInterface(); });
+    });
+  }
+  return app.exec();
+}

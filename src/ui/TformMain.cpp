@@ -1,0 +1,488 @@
+#include "ui/TformMain.h"
+
+#include <QAbstractSpinBox>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QSvgRenderer>
+#include <QPainter>
+#include <QTimer>
+
+#include "device/CommandSet.h"
+#include "device/FrequencyPlan.h"
+#include "device/Presence.h"
+#include "link/LinkWait.h"
+#include "ui/UserMessages.h"
+#include "ui_TformMain.h"
+
+// Resources of a static library are registered by name, outside any namespace.
+static void InitPictureResources() { Q_INIT_RESOURCE(pictures); }
+
+namespace zentra {
+
+namespace {
+constexpr int kPingIntervalMs = 1200;
+constexpr int kUsbTimeoutMs = 2000;
+const QColor kLockedColour(254, 241, 7);  // the yellow of "LOCKED"
+
+// Column widths of the frequency grid: channel, frequency, lock, hidden.
+constexpr int kGridColumnWidths[4] = {30, 80, 70, 70};
+constexpr int kGridRowHeight = 18;
+}  // namespace
+
+QString PictureResource(const QString& name) { return ":/" + name; }
+
+TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TformMain>()) {
+  InitPictureResources();
+  // Creation in the order the link expects: the form, the link with its codec, the
+  // flag that keeps handlers quiet while controls are filled, the picture, the
+  // indicators, the grid, the device data, the USB timeouts, device-change watching,
+  // then the interface list.
+  ui->setupUi(this);
+  link_ = std::make_unique<IrLink>(std::move(platform));
+  updating = true;
+  ShowPicture("PICTURE_LOGO");
+  ui->ledError->setBackOnColor(QColor(255, 0, 0));
+  for (int c = 0; c < 4; ++c) ui->gridFrequencies->setColumnWidth(c, kGridColumnWidths[c]);
+  ui->gridFrequencies->verticalHeader()->setVisible(false);
+  ui->gridFrequencies->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+  ui->gridFrequencies->setHorizontalHeaderLabels({"CH", "Frequency", "Lock", "Hidden"});
+  deviceData_ = std::make_unique<TDeviceData>();
+  commands_ = std::make_unique<CommandSet>(*link_, *deviceData_);
+  link_->serialOpen = false;
+  link_->serialBusy = false;
+  link_->usbHandle = 0;
+  link_->usb().SI_SetTimeouts(kUsbTimeoutMs, kUsbTimeoutMs);
+
+  link_->onActivity = [this](bool on) { ui->ledActivity->setLight(on); };
+  link_->onError = [this](bool on) { ui->ledError->setLight(on); };
+  link_->onSingleMessageWait = [this] {
+    ShowUserMessage(nullptr, "Msg Wait", "Press OK to continue", QMessageBox::NoIcon);
+  };
+
+  timerPing_ = new QTimer(this);
+  timerPing_->setObjectName("timerPing");
+  timerPing_->setInterval(kPingIntervalMs);
+  timerPing_->setSingleShot(false);
+
+  watcher_ = watcher ? std::move(watcher) : MakeSystemDeviceWatcher();
+  watching_ = watcher_->Start();
+  if (!watching_) {
+    ShowUserMessage(this, "ERROR", "Error enabling device notification", QMessageBox::Critical);
+  }
+  link_->rxTimedOut = true;
+
+  ConnectHandlers();
+
+  helpFolder = QDir(QCoreApplication::applicationDirPath()).filePath("help");
+  openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+
+  BuildInterfaceList();
+  SwitchIndicatorsOff();
+  updating = false;
+  ui->StopTime->setVisible(false);
+  ui->BtnWriteXEEPROM->setVisible(false);
+
+  // Fixed size: the client area is 1016 x 593 below the menu bar, centred on the desktop.
+  ui->centralwidget->setFixedSize(1016, 593);
+  adjustSize();
+  setFixedSize(sizeHint());
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+}
+
+TformMain::~TformMain() {
+  // Destruction in the reverse order of need: stop watching, close the link, then
+  // the device data.
+  timerPing_->stop();
+  if (watcher_) watcher_->Stop();
+  watching_ = false;
+  link_->onActivity = nullptr;
+  link_->onError = nullptr;
+  link_->CloseInterface();
+  commands_.reset();
+  link_.reset();
+  deviceData_.reset();
+}
+
+void TformMain::ConnectHandlers() {
+  connect(ui->btnConnection, &QPushButton::clicked, this,
+          [this] { RunGuarded([this] { btnConnectionClick(); }); });
+  connect(ui->Button4, &QPushButton::clicked, this,
+          [this] { RunGuarded([this] { Button4Click(); }); });
+  connect(ui->mnuExit, &QAction::triggered, this, [this] { mnuExitClick(); });
+  connect(ui->mnuHelpIndex, &QAction::triggered, this,
+          [this] { RunGuarded([this] { mnuHelpIndexClick(); }); });
+  connect(timerPing_, &QTimer::timeout, this,
+          [this] { RunGuarded([this] { timerPingTimer(); }); });
+  connect(watcher_.get(), &DeviceWatcher::deviceChanged, this,
+          [this](const DeviceChange& change) {
+            RunGuarded([this, &change] { DeviceChangeHandler(change); });
+          });
+  ui->panelLock->installEventFilter(this);
+}
+
+bool TformMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui->panelLock && event->type() == QEvent::MouseButtonDblClick) {
+    RunGuarded([this] { panelLockDblClick(); });
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------
+// Pictures and indicators
+
+void TformMain::ShowPicture(const QString& resourceName) {
+  currentPicture_ = resourceName;
+  QLabel* image = ui->imageDevice;
+  QSvgRenderer renderer(PictureResource(resourceName));
+  const QSize area = image->contentsRect().size();
+  QPixmap pixmap(area * image->devicePixelRatioF());
+  pixmap.setDevicePixelRatio(image->devicePixelRatioF());
+  pixmap.fill(Qt::transparent);
+  if (renderer.isValid()) {
+    QSize drawn = renderer.defaultSize().scaled(area, Qt::KeepAspectRatio);
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(QPointF((area.width() - drawn.width()) / 2.0,
+                                             (area.height() - drawn.height()) / 2.0),
+                                     drawn));
+  }
+  image->setPixmap(pixmap);
+  image->setToolTip(resourceName.mid(QStringLiteral("PICTURE_").size()));
+}
+
+void TformMain::ShowInterfacePicture(uint8_t kind) {
+  const char* name = InterfacePicture(kind);
+  ShowPicture(*name ? QString::fromLatin1(name) : QStringLiteral("PICTURE_LOGO"));
+}
+
+void TformMain::SwitchIndicatorsOff() {
+  ui->ledConnection->setLight(false);
+  ui->ledActivity->setLight(false);
+  ui->ledError->setLight(false);
+}
+
+// ---------------------------------------------------------------------------------
+// Interface box
+
+void TformMain::BuildInterfaceList() {
+  ui->listInterface->clear();
+  interfaces_.clear();
+  deviceData_->modelType = 0;
+  ResetDisplay();
+  link_->CloseInterface();
+  ui->btnConnection->setText("connect");
+  ShowPicture("PICTURE_LOGO");
+  ui->listInterface->setEnabled(true);
+  timerPing_->stop();
+  link_->CloseSerialPort();
+
+  interfaces_ = link_->BuildInterfaceList();
+  for (const InterfaceEntry& entry : interfaces_) {
+    ui->listInterface->addItem(QString::fromLatin1(entry.text.c_str()), int(entry.kind));
+  }
+  if (!interfaces_.empty()) ui->listInterface->setCurrentIndex(0);
+  // Nothing is left open once the list is built.
+  link_->usbHandle = 0;
+  link_->interfaceKind = kKindNone;
+}
+
+void TformMain::btnConnectionClick() {
+  link_->serialBusy = false;
+  SwitchIndicatorsOff();
+
+  if (link_->IsOpen()) {
+    deviceData_->ResetDeviceData();
+    link_->CloseInterface();
+    ResetDisplay();
+  } else {
+    const int index = ui->listInterface->currentIndex();
+    const IrLink::ConnectResult result = link_->Connect(interfaces_, index);
+    if (result == IrLink::ConnectResult::Failed) {
+      ui->ledError->setLight(true);
+      ui->ledConnection->setLight(false);
+    } else {
+      ui->ledConnection->setLight(true);
+      if (index >= 0 && index < int(interfaces_.size())) {
+        link_->interfaceKind = interfaces_[index].kind;
+      }
+      if (result == IrLink::ConnectResult::FirmwareUnsupported) {
+        // The link has closed the interface again; the indicator stays lit so the
+        // user sees the interface itself answered.
+        ShowUserMessage(this, "ERROR", kFirmwareUnsupportedMessage, QMessageBox::Critical);
+      }
+    }
+  }
+
+  if (link_->usbHandle != 0 || link_->serialOpen) {
+    ui->btnConnection->setText("disconnect");
+    ShowInterfacePicture(link_->usbHandle != 0 ? link_->interfaceKind : uint8_t(kKindDglNano));
+    ui->listInterface->setEnabled(false);
+    timerPing_->start();
+  } else {
+    ui->btnConnection->setText("connect");
+    ShowPicture("PICTURE_LOGO");
+    ui->listInterface->setEnabled(true);
+    timerPing_->stop();
+  }
+}
+
+bool TformMain::ConnectFirstInterface() {
+  if (interfaces_.empty() || link_->IsOpen()) return false;
+  ui->listInterface->setCurrentIndex(0);
+  btnConnectionClick();
+  return link_->IsOpen();
+}
+
+void TformMain::Button4Click() {
+  BuildInterfaceList();
+  SwitchIndicatorsOff();
+}
+
+void TformMain::DeviceChangeHandler(const DeviceChange& change) {
+  // An IR interface coming or going rebuilds the list (closing an open connection).
+  // Another USB device changes nothing while an interface is open; with nothing open a
+  // rebuild is harmless and finds an interface whose product text names no family.
+  const bool rebuild =
+      IsIrInterfaceChange(change) || (IsUsbDeviceChange(change) && !link_->IsOpen());
+  if (!rebuild) return;
+  BuildInterfaceList();
+  SwitchIndicatorsOff();
+}
+
+void TformMain::mnuExitClick() { close(); }
+
+// ---------------------------------------------------------------------------------
+// Display
+
+std::vector<QWidget*> TformMain::EditingControls() const {
+  std::vector<QWidget*> controls;
+  for (QWidget* box : {static_cast<QWidget*>(ui->groupCurrent), static_cast<QWidget*>(ui->groupPresets)}) {
+    for (QWidget* w : box->findChildren<QWidget*>()) {
+      if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
+          qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QProgressBar*>(w) ||
+          qobject_cast<QPushButton*>(w) || qobject_cast<QTableWidget*>(w)) {
+        controls.push_back(w);
+      } else if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->isReadOnly()) {
+        // Spin boxes hold a line edit of their own; the spin box stands for it.
+        if (!qobject_cast<QAbstractSpinBox*>(edit->parentWidget())) controls.push_back(w);
+      }
+    }
+  }
+  controls.push_back(ui->EditTXname);
+  controls.push_back(ui->ButtonSetTXname);
+  controls.push_back(ui->ckMenuInfoHidden);
+  return controls;
+}
+
+void TformMain::EnableControl(QWidget* control) {
+  control->setEnabled(true);
+  control->setBackgroundRole(QPalette::Base);
+}
+
+void TformMain::DisableControl(QWidget* control) {
+  control->setEnabled(false);
+  control->setBackgroundRole(QPalette::Button);
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    combo->setCurrentIndex(-1);
+  } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
+    check->setChecked(false);
+  } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+    spin->setValue(0);
+  } else if (auto* bar = qobject_cast<QProgressBar*>(control)) {
+    bar->setValue(0);
+  } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    edit->clear();
+  }
+}
+
+void TformMain::ResetDisplay() {
+  for (QLineEdit* field :
+       {ui->valueID, ui->valueSerial, ui->valueTuningChannels, ui->valueTuningGroups,
+        ui->valueTuningRange, ui->valueTuningStep, ui->EditTXname, ui->valueFrequency,
+        ui->PresetvalueFrequency, ui->EditGroupName, ui->valueOpt_0, ui->valueOpt_1}) {
+    field->clear();
+  }
+  ui->valueBootVer->clear();
+  QTableWidget* grid = ui->gridFrequencies;
+  grid->clearContents();
+  grid->setRowCount(1);
+  grid->clearSelection();
+  for (QWidget* control : EditingControls()) DisableControl(control);
+  ui->PresetListSet->clear();
+  PumpEvents();
+}
+
+void TformMain::ShowEditLock() {
+  ShowLockPanel();
+  const TDeviceData& d = *deviceData_;
+  if (d.groupNamesSupported) {
+    if (editLocked) DisableControl(ui->EditGroupName); else EnableControl(ui->EditGroupName);
+  }
+  if (d.txNameSupported) {
+    if (editLocked) DisableControl(ui->EditTXname); else EnableControl(ui->EditTXname);
+    if (commands_->ReadTxName()) ui->EditTXname->setText(QString::fromLatin1(d.txName.c_str()));
+  }
+}
+
+void TformMain::ShowLockPanel() {
+  QPalette palette = ui->panelLock->palette();
+  if (editLocked) {
+    ui->panelLock->setText("LOCKED");
+    palette.setColor(QPalette::Window, kLockedColour);
+  } else {
+    ui->panelLock->setText("UNLOCKED");
+    palette.setColor(QPalette::Window, QWidget::palette().color(QPalette::Button));
+  }
+  ui->panelLock->setPalette(palette);
+}
+
+void TformMain::panelLockDblClick() {
+  editLocked = !editLocked;
+  ShowEditLock();
+}
+
+void TformMain::mnuHelpIndexClick() {
+  const QString path = QDir(helpFolder).filePath("Index.mht");
+  if (!QFileInfo::exists(path)) {
+    ShowUserMessage(this, "ERROR", "Help file not found!", QMessageBox::Information);
+    return;
+  }
+  if (openUrl) openUrl(QUrl::fromLocalFile(path));
+}
+
+// ---------------------------------------------------------------------------------
+// Presence poll and full read
+
+uint8_t TformMain::SelectedInterfaceKind() const {
+  const int index = ui->listInterface->currentIndex();
+  if (index < 0 || index >= int(interfaces_.size())) return kKindNone;
+  return interfaces_[index].kind;
+}
+
+void TformMain::timerPingTimer() {
+  // The timer stops while the tick works, so ticks never overlap; the next one comes
+  // a full interval after this one ends.
+  timerPing_->stop();
+  // The poll steps aside while an exchange is running.
+  if (link_->serialBusy || link_->InTransaction()) {
+    timerPing_->start();
+    return;
+  }
+  if (!link_->IsOpen()) return;
+
+  const uint8_t kind = SelectedInterfaceKind();
+  const PresenceTick tick = PresenceProbe(*link_, *deviceData_, kind);
+  switch (tick.event) {
+    case PresenceEvent::Arrived:
+      ShowPicture(QString::fromStdString(tick.picture));
+      FullRead();
+      break;
+    case PresenceEvent::Left:
+      ResetDisplay();
+      deviceData_->modelType = 0;
+      link_->interfaceKind = kind;
+      ShowInterfacePicture(kind);
+      break;
+    case PresenceEvent::Nothing:
+    case PresenceEvent::StillThere:
+      break;
+  }
+  // Events ran during the tick; if they closed the interface (Disconnect, a device
+  // change), the poll stays stopped.
+  if (link_->IsOpen()) timerPing_->start();
+}
+
+bool TformMain::FullRead() {
+  updating = true;
+  editLocked = true;
+  // Only the caption here: the name and group fields are filled by the read itself,
+  // from the capabilities of this transmitter rather than of the one before.
+  ShowLockPanel();
+  ui->listAudioDisplay->setCurrentIndex(0);
+
+  FullReadOptions options;
+  options.pump = [] { PumpEvents(); };
+  const FullReadResult result = zentra::FullRead(*link_, *deviceData_, presets_, options);
+  if (link_->IsOpen()) {
+    ShowReadResult(result);
+  } else {
+    // The interface went away while the read let events run: show nothing half-read.
+    ResetDisplay();
+  }
+  updating = false;
+  if (result.faulty) {
+    ShowUserMessage(this, kReadErrorTitle, kReadErrorMessage, QMessageBox::Warning);
+  }
+  return !result.faulty;
+}
+
+void TformMain::ShowReadResult(const FullReadResult& result) {
+  const TDeviceData& d = *deviceData_;
+  auto latin1 = [](const std::string& s) { return QString::fromLatin1(s.c_str()); };
+  const QString id = latin1(d.IdText());
+  ui->valueID->setText(id);
+  ui->EditDeviceID->setText(id.left(10));
+  ui->valueSerial->setText(latin1(d.SerialText()));
+  ui->EditSerialNumber->setText(latin1(d.SerialText()));
+  if (!result.Failed(ReadStep::TableSize)) {
+    ui->valueTuningChannels->setText(QString::number(d.channelCount));
+    ui->valueTuningGroups->setText(QString::number(d.groupCount));
+  }
+  if (!result.Failed(ReadStep::TuningRange)) {
+    ui->valueTuningRange->setText(QString("%1-%2").arg(d.freqMinMHz).arg(d.freqMaxMHz));
+  }
+  if (!result.Failed(ReadStep::TuningStep)) {
+    ui->valueTuningStep->setText(QString::asprintf("%.3f", d.stepHz / 1000.0));
+  }
+  if (!result.Failed(ReadStep::Frequency)) {
+    ui->valueFrequency->setText(latin1(FormatMHz(d.curFreqKHz)));
+  }
+  if (d.optionsSupported && !result.Failed(ReadStep::Options)) {
+    ui->valueOpt_0->setText(latin1(d.optionTexts[0]));
+    ui->valueOpt_1->setText(latin1(d.optionTexts[1]));
+  }
+  if (d.txNameSupported) ui->EditTXname->setText(latin1(d.txName));
+  if (d.bootVersionSupported) ui->valueBootVer->setText(latin1(d.bootVersion));
+  ui->ckMenuInfoHidden->setVisible(d.menuInfoHiddenSupported != 0);
+
+  // The first group of the frequency table, as the read brought it in.
+  QTableWidget* grid = ui->gridFrequencies;
+  const bool flags = d.channelFlagsSupported != 0;
+  grid->setHorizontalHeaderLabels({"CH", "Frequency", flags ? "Lock" : "-", flags ? "Hidden" : "-"});
+  const GroupView& view = result.firstGroup;
+  // The grid may be scrolled through; its editing handlers check the edit lock.
+  EnableControl(grid);
+  grid->clearContents();
+  grid->setRowCount(std::max<int>(1, int(view.rows.size())));
+  for (int row = 0; row < int(view.rows.size()); ++row) {
+    const ChannelRow& channel = view.rows[row];
+    auto cell = [&](int column, const QString& text) {
+      grid->setItem(row, column, new QTableWidgetItem(text));
+    };
+    cell(0, QString::asprintf("%02d", row));
+    if (channel.freqRead) cell(1, latin1(FormatMHz(channel.freqKHz)));
+    if (flags && channel.flagsRead) {
+      cell(2, channel.locked ? "lock" : "");
+      cell(3, channel.hidden ? "hidden" : "");
+    }
+  }
+}
+
+}  // namespace zentra

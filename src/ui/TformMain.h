@@ -1,0 +1,117 @@
+// The main window: the interface box (discovery, Connect, indicators), the device box
+// filled by the full read, the setting panels, presets and frequency table (brought to
+// life step by step), the presence poll and the edit lock. The window owns the one link
+// and the one TDeviceData; the command sequences themselves live in the device layer.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "device/FullRead.h"
+#include "device/Presets.h"
+#include "device/TDeviceData.h"
+#include "link/IrLink.h"
+#include "link/Platform.h"
+#include "ui/DeviceWatcher.h"
+
+class QTimer;
+namespace Ui {
+class TformMain;
+}
+
+namespace zentra {
+
+class CommandSet;
+
+class TformMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // watcher: the device-change seam; null takes the system's watcher.
+  explicit TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher = nullptr,
+                     QWidget* parent = nullptr);
+  ~TformMain() override;
+
+  Ui::TformMain& form() { return *ui; }
+  IrLink& link() { return *link_; }
+  TDeviceData& deviceData() { return *deviceData_; }
+  DeviceWatcher& watcher() { return *watcher_; }
+  QTimer& timerPing() { return *timerPing_; }
+  const std::vector<InterfaceEntry>& interfaces() const { return interfaces_; }
+  // Resource name of the picture shown in imageDevice ("PICTURE_LOGO", ...).
+  const QString& currentPicture() const { return currentPicture_; }
+  PresetStore& presets() { return presets_; }
+
+  // Set while the program itself fills controls; change handlers then do nothing.
+  bool updating = false;
+  // The edit lock of panelLock; every full read sets it.
+  bool editLocked = false;
+
+  // Folder of the user guide (beside the program by default) and how it is opened.
+  QString helpFolder;
+  std::function<bool(const QUrl&)> openUrl;
+
+  // --- interface box ---
+  void BuildInterfaceList();
+  void btnConnectionClick();
+  void Button4Click();
+  void mnuExitClick();
+  void DeviceChangeHandler(const DeviceChange& change);
+  // Presses Connect on the first entry once the list is built (option --connect).
+  // Returns false when there is nothing to connect to.
+  bool ConnectFirstInterface();
+
+  // --- presence poll, full read and display ---
+  void timerPingTimer();
+  // Reads a newly identified transmitter into the device data and the window; false
+  // when any step failed (the read-error warning has then been shown).
+  bool FullRead();
+  void ResetDisplay();
+  void ShowEditLock();
+  void panelLockDblClick();
+  void mnuHelpIndexClick();
+
+  // Enables a control, or disables it and resets its value by its class.
+  static void EnableControl(QWidget* control);
+  static void DisableControl(QWidget* control);
+
+  void ShowPicture(const QString& resourceName);
+  void SwitchIndicatorsOff();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ConnectHandlers();
+  void ShowInterfacePicture(uint8_t kind);
+  // The caption and colour of panelLock.
+  void ShowLockPanel();
+  // Fills the Device box, the tuning value and the first group of the grid from what
+  // the full read brought in; steps that failed leave their fields empty.
+  void ShowReadResult(const FullReadResult& result);
+  // The kind of the selected interface entry (0 when the list is empty).
+  uint8_t SelectedInterfaceKind() const;
+  // Every control that edits a transmitter setting (panels, locks, hidden flags,
+  // tuning, frequency table, presets).
+  std::vector<QWidget*> EditingControls() const;
+
+  std::unique_ptr<Ui::TformMain> ui;
+  std::unique_ptr<IrLink> link_;
+  std::unique_ptr<TDeviceData> deviceData_;
+  std::unique_ptr<CommandSet> commands_;
+  std::unique_ptr<DeviceWatcher> watcher_;
+  bool watching_ = false;
+  QTimer* timerPing_ = nullptr;
+  std::vector<InterfaceEntry> interfaces_;
+  PresetStore presets_;
+  QString currentPicture_;
+};
+
+// The resource path of a picture name ("PICTURE_ZQK220" -> ":/PICTURE_ZQK220").
+QString PictureResource(const QString& name);
+
+}  // namespace zentra
