@@ -9,9 +9,11 @@
 //   VERSION   := three digits (default 129);  VARIANT := one identity letter (P, R, U ...)
 //
 // Options (each applies to the interface it follows):
-//   empty                 no transmitter in front of the window at start
+//   empty                 no transmitter in front of the window at start; the first one
+//                         steps in only when a test or a demo command brings it
 //   next=TX               a further transmitter that arrives after the current one left
-//                         (repeatable: a queue of transmitters, one after another)
+//                         (repeatable: a queue of transmitters, one after another; the
+//                         table, preset and serial options apply to all of them)
 //   gap=N                 unanswered requests between a departure and the next arrival (3)
 //   leave-after=N         each transmitter leaves after answering N requests
 //   groups=G channels=C   frequency table size (1..40 groups, 1..60 channels)

@@ -71,7 +71,8 @@ class VirtualInterface {
   // --- the IR window ---
   VirtualTransmitter* transmitter();  // in front of the window, or null
   bool transmitterPresent() const { return present_ && current_ >= 0; }
-  // Brings the current transmitter (back) in front of the window or takes it away.
+  // Takes the transmitter away, or brings one in front of the window: the next queued
+  // transmitter when one waits after a departure, else the same one back.
   void SetTransmitterPresent(bool present);
   // A new transmitter steps in front of the window (the previous one has left).
   VirtualTransmitter& Enter(const TransmitterSpec& spec);
