@@ -1,0 +1,393 @@
+// Runs the zentra-cli program itself, against the in-process simulator (--simulate)
+// and against zentra-sim serving a DGLnano interface on a pseudo-terminal (--port), and
+// checks what it prints and its exit status.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/ExitCodes.h"
+
+namespace zentra::cli {
+namespace {
+
+struct CliRun {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+QString Program(const char* name) { return QDir(ZENTRA_BIN_DIR).filePath(name); }
+
+QProcessEnvironment CleanEnvironment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("ZENTRA_SIMULATE");
+  env.remove("ZENTRA_PORT");
+  env.remove("ZENTRA_ACCESS_CODES");
+  return env;
+}
+
+CliRun RunCli(const QStringList& args, int timeoutMs = 60000) {
+  QProcess p;
+  p.setProcessEnvironment(CleanEnvironment());
+  p.start(Program("zentra-cli"), args);
+  EXPECT_TRUE(p.waitForStarted(10000));
+  if (!p.waitForFinished(timeoutMs)) {
+    p.kill();
+    p.waitForFinished();
+    ADD_FAILURE() << "zentra-cli did not finish: " << args.join(' ').toStdString();
+  }
+  CliRun r;
+  r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  r.out = p.readAllStandardOutput().toStdString();
+  r.err = p.readAllStandardError().toStdString();
+  return r;
+}
+
+QJsonObject Json(const CliRun& r) {
+  QJsonParseError error;
+  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  return doc.object();
+}
+
+// zentra-sim on a pseudo-terminal for the life of a test; the transmitter keeps what
+// was written to it from one zentra-cli run to the next.
+class SimulatorProcess {
+ public:
+  explicit SimulatorProcess(const QString& model) {
+    process_.setProcessEnvironment(CleanEnvironment());
+    process_.start(Program("zentra-sim"), {model});
+    if (!process_.waitForStarted(10000)) return;
+    while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
+    }
+    path_ = QString::fromUtf8(process_.readLine()).trimmed();
+  }
+  ~SimulatorProcess() {
+    process_.terminate();
+    if (!process_.waitForFinished(5000)) process_.kill();
+  }
+  const QString& path() const { return path_; }
+
+  CliRun Cli(QStringList args) {
+    args << "--port" << path_;
+    return RunCli(args);
+  }
+
+ private:
+  QProcess process_;
+  QString path_;
+};
+
+// --- info of several models, each with its own capability shape -------------------
+
+struct InfoCase {
+  const char* spec;
+  int modelType;
+  const char* modelName;
+  int versionNumber;
+  int txNameLength;
+  bool presets;
+  bool limiter;
+};
+
+class InfoJsonTest : public ::testing::TestWithParam<InfoCase> {};
+
+TEST_P(InfoJsonTest, ReportsIdentityCapabilitiesAndSettings) {
+  const InfoCase& c = GetParam();
+  const CliRun r = RunCli({"--simulate", c.spec, "--json", "info"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  const QJsonObject o = Json(r);
+  EXPECT_EQ(o["modelType"].toInt(), c.modelType);
+  EXPECT_EQ(o["modelName"].toString().toStdString(), c.modelName);
+  EXPECT_EQ(o["versionNumber"].toInt(), c.versionNumber);
+  EXPECT_FALSE(o["readFaulty"].toBool());
+  EXPECT_EQ(o["idText"].toString().size(), 16);
+  EXPECT_EQ(o["txNameLength"].toInt(), c.txNameLength);
+  EXPECT_EQ(o["presetsSupported"].toInt() != 0, c.presets);
+  EXPECT_EQ(o["limiterSupported"].toInt() != 0, c.limiter);
+  EXPECT_GT(o["channelCount"].toInt(), 0);
+  EXPECT_GT(o["groupCount"].toInt(), 0);
+  EXPECT_GT(o["freqMaxMHz"].toInt(), o["freqMinMHz"].toInt());
+  EXPECT_GT(o["stepHz"].toInt(), 0);
+  EXPECT_GE(o["curChannel"].toInt(), 0);
+  EXPECT_GE(o["batteryType"].toInt(), 0);
+  EXPECT_EQ(o["groupLockMask"].toArray().size(), 5);
+  // Every key of the device data model is present.
+  for (const char* key : {"serialText", "curFreqKHz", "audioGain", "rfLevelNames",
+                          "bandEdgeMHz", "optionTexts", "presetCount", "presetIndex",
+                          "audioModLpfSupported", "hiddenBitsExt"}) {
+    EXPECT_TRUE(o.contains(key)) << key;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, InfoJsonTest,
+    ::testing::Values(InfoCase{"nano:ZQK120@103", 1, "ZQK120", 0x103, 0, false, false},
+                      InfoCase{"nano:ZQL12@112/R", 2, "ZQL11 / ZQL12", 0x112, 0, true, false},
+                      InfoCase{"usbmsg:ZQL21@123/P", 3, "ZQL21", 0x123, 12, true, false},
+                      InfoCase{"nano:ZQN21X@129", 8, "ZQN21X", 0x129, 8, true, true},
+                      InfoCase{"zrv510:ZQK230@129", 10, "ZQK230", 0x129, 8, true, false}));
+
+TEST(CliInfoTest, TextShowsTheWindowsItemNames) {
+  const CliRun r = RunCli({"--simulate", "nano:ZQL22X@129", "info"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("ZQL22X (code 9, bodypack)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Version:            0x129"), std::string::npos) << r.out;
+  // A ZQL22X always offers three battery types.
+  EXPECT_TRUE(r.out.find("Battery:            Alkaline") != std::string::npos ||
+              r.out.find("Battery:            NiMH") != std::string::npos ||
+              r.out.find("Battery:            Lithium") != std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find(" MHz"), std::string::npos);
+}
+
+// --- exit codes -----------------------------------------------------------------
+
+TEST(CliExitCodeTest, NoInterfaceNoTransmitterAndBadArguments) {
+  CliRun r = RunCli({"--port", "/nonexistent/zentra-port", "info"});
+  EXPECT_EQ(r.code, kExitNoInterface) << r.err;
+
+  r = RunCli({"--simulate", "nano:ZQL21@123,empty", "--wait", "1", "info"});
+  EXPECT_EQ(r.code, kExitNoTransmitter) << r.err;
+  EXPECT_NE(r.err.find("No transmitter"), std::string::npos) << r.err;
+
+  EXPECT_EQ(RunCli({"--simulate", "nano:ZQL21", "info", "--no-such-option"}).code, kExitUsage);
+  EXPECT_EQ(RunCli({"--simulate", "nano:ZQL21", "set", "gain"}).code, kExitUsage);
+  EXPECT_EQ(RunCli({"--simulate", "nano:NOSUCHMODEL", "info"}).code, kExitUsage);
+  EXPECT_EQ(RunCli({}).code, kExitUsage);
+  EXPECT_EQ(RunCli({"--help"}).code, kExitOk);
+}
+
+// --- settings: refused before anything is sent ------------------------------------
+
+TEST(CliSetTest, RefusesValuesTheModelDoesNotOffer) {
+  const struct {
+    const char* spec;
+    QStringList args;
+  } cases[] = {
+      {"nano:ZQL21@123/P", {"set", "battery", "Lithium"}},  // no third battery type
+      {"nano:ZQL21@129/P", {"set", "rf-power", "7"}},       // past the power list
+      {"nano:ZQL21@129", {"set", "limiter", "on"}},         // no limiter on a ZQL21
+      {"nano:ZQL22X@129", {"set", "gain", "41"}},           // above the gain range
+      {"nano:ZQL22X@129", {"set", "gain", "loud"}},
+      {"nano:ZQL22X@129", {"set", "led-light", "17"}},
+      {"nano:ZQL22X@129", {"set", "modulation", "Wide"}},   // only the ZQK230 has it
+      {"nano:ZQL22X@129", {"set", "name", "NINECHARS"}},    // 8 characters at 0x129
+      {"nano:ZQK220@129", {"set", "mic-mode", "3 wires"}},  // no mic input on a handheld
+      {"nano:ZQL22X@129", {"set", "lock", "nothing", "on"}},
+      {"nano:ZQL22X@129", {"set", "tuning", "99", "00"}},
+  };
+  for (const auto& c : cases) {
+    QStringList args = {"--simulate", c.spec, "--verbose"};
+    args << c.args;
+    const CliRun r = RunCli(args);
+    EXPECT_EQ(r.code, kExitUsage) << c.args.join(' ').toStdString() << "\n" << r.err;
+    // The full read sends only reads; a refused value must add no write (codes >= 0x80
+    // after 'M', e.g. 4D C1 / 4D C4 / 4D D0, or 'f' 0x66 for the name).
+    for (const char* write : {"> 4D C1", "> 4D C2", "> 4D C3", "> 4D C4", "> 4D CC", "> 4D CD",
+                              "> 4D D0", "> 4D DB", "> 4D D3", "> 4D 66"}) {
+      EXPECT_EQ(r.err.find(write), std::string::npos) << write << " sent for "
+                                                      << c.args.join(' ').toStdString();
+    }
+  }
+}
+
+// --- settings written and read back, kept by the transmitter between runs ----------
+
+TEST(CliSetTest, EachKindOfSettingIsTakenAndReadBack) {
+  SimulatorProcess sim("ZQL22X@129");
+  ASSERT_FALSE(sim.path().isEmpty());
+  const struct {
+    QStringList args;
+    const char* printed;  // what the read-back shows
+    const char* key;      // field of info --json
+    int value;
+  } cases[] = {
+      {{"set", "gain", "-12"}, "gain: -12 dB", "audioGain", -12},
+      {{"set", "hp-filter", "120Hz"}, "hp-filter: 120Hz", "audioFilter", 3},
+      {{"set", "display", "AF Max Lev"}, "display: AF Max Lev", "audioDisplay", 1},
+      {{"set", "limiter", "on"}, "limiter: on", "audioLimiter", 1},
+      {{"set", "noise-reduction", "1"}, "noise-reduction: ", "preEmphasis", 1},
+      {{"set", "phase", "180"}, "phase: 180", "micPhase", 1},
+      {{"set", "battery", "lithium"}, "battery: Lithium", "batteryType", 2},
+      {{"set", "rf-power", "0"}, "rf-power: ", "rfPower", 0},
+      {{"set", "led-light", "9"}, "led-light: 9", "ledLight", 9},
+      {{"set", "led-mode", "mod. peak"}, "led-mode: mod. peak", "ledMode", 1},
+      {{"set", "mic-mode", "2 wires+bias"}, "mic-mode: 2 wires+bias", "micMode", 1},
+      {{"set", "tuning", "01", "02"}, "tuning: group 01, channel 02", "curChannel", 2},
+      {{"set", "lock", "tuning", "on"}, "lock tuning: on", "lockBits", 1},
+      {{"set", "hidden", "presets", "on"}, "hidden presets: on", "hiddenBits", 0x40},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = sim.Cli(c.args);
+    EXPECT_EQ(r.code, kExitOk) << c.args.join(' ').toStdString() << "\n" << r.out << r.err;
+    EXPECT_NE(r.out.find(c.printed), std::string::npos) << r.out;
+    const QJsonObject o = Json(sim.Cli({"--json", "info"}));
+    if (std::string(c.key) == "lockBits" || std::string(c.key) == "hiddenBits") {
+      EXPECT_EQ(o[c.key].toInt() & c.value, c.value) << c.key;
+    } else {
+      EXPECT_EQ(o[c.key].toInt(), c.value) << c.key;
+    }
+  }
+  const CliRun name = sim.Cli({"set", "name", "STAGE 1"});
+  EXPECT_EQ(name.code, kExitOk) << name.err;
+  EXPECT_EQ(Json(sim.Cli({"--json", "info"}))["txName"].toString().trimmed().toStdString(),
+            "STAGE 1");
+}
+
+// --- frequency table -------------------------------------------------------------
+
+TEST(CliTableTest, ChannelEditIsKeptAndBadEntriesAreRefused) {
+  SimulatorProcess sim("ZQL21@129,groups=4,channels=8");
+  ASSERT_FALSE(sim.path().isEmpty());
+  CliRun r = sim.Cli({"table", "set", "02", "05", "520.000"});
+  ASSERT_EQ(r.code, kExitOk) << r.out << r.err;
+  EXPECT_NE(r.out.find("520.000"), std::string::npos);
+
+  r = sim.Cli({"--json", "table", "show", "02"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  const QJsonArray channels = Json(r)["channels"].toArray();
+  ASSERT_EQ(channels.size(), 8);
+  EXPECT_EQ(channels[5].toObject()["freqKHz"].toInt(), 520000);
+
+  r = sim.Cli({"table", "set", "02", "05", "520.0125"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("Inserted value is not a valid frequency!"), std::string::npos) << r.err;
+  r = sim.Cli({"table", "set", "02", "05", "9999"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("Inserted value is outside frequency range!"), std::string::npos);
+
+  // Flags: hide channel 5, then show it in the grid.
+  r = sim.Cli({"table", "flags", "02", "05", "--hidden", "on", "--lock", "on"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  r = sim.Cli({"table", "show", "02"});
+  EXPECT_NE(r.out.find("05  520.000    lock   hidden"), std::string::npos) << r.out;
+  // A hidden channel is not tuned.
+  EXPECT_EQ(sim.Cli({"table", "tune", "02", "05"}).code, kExitUsage);
+  EXPECT_EQ(sim.Cli({"table", "tune", "02", "04"}).code, kExitOk);
+
+  r = sim.Cli({"table", "group", "01", "--name", "STAGE", "--lock", "on"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  r = sim.Cli({"--json", "table", "show", "01"});
+  EXPECT_EQ(Json(r)["name"].toString().trimmed().toStdString(), "STAGE");
+  EXPECT_TRUE(Json(r)["locked"].toBool());
+}
+
+// --- memory transfers ------------------------------------------------------------
+
+TEST(CliEepromTest, DumpLoadVerifyRoundTrip) {
+  SimulatorProcess sim("ZQL22X@129");
+  ASSERT_FALSE(sim.path().isEmpty());
+  QTemporaryDir dir;
+  const QString image = dir.filePath("image.bin");
+  const QString dumped = dir.filePath("dumped.bin");
+  {
+    QFile f(image);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QByteArray bytes(0x100, '\0');
+    for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13 + 5);
+    f.write(bytes);
+  }
+  CliRun r = sim.Cli({"eeprom", "load", image, "--start", "0x100", "--stop", "0x1FF"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  r = sim.Cli({"eeprom", "verify", image, "--start", "0x100", "--stop", "0x1FF"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  r = sim.Cli({"eeprom", "dump", dumped, "--start", "0x100", "--stop", "0x1FF"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  QFile a(image), b(dumped);
+  ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+  EXPECT_EQ(a.readAll(), b.readAll());
+
+  // One byte changed in the file: the verify lists it and fails.
+  {
+    QFile f(image);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(0x10);
+    f.write("\xAA", 1);
+  }
+  r = sim.Cli({"eeprom", "verify", image, "--start", "0x100", "--stop", "0x1FF"});
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_NE(r.out.find("Address = 16: XEEPROM="), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("- File=170"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Error Verify!"), std::string::npos);
+
+  r = sim.Cli({"eeprom", "dump", dumped, "--start", "0xFFF0", "--stop", "0x10010"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("Wrong address specified!"), std::string::npos);
+  r = sim.Cli({"eeprom", "load", dir.filePath("missing.bin")});
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_NE(r.err.find("Fatal error loading data file!"), std::string::npos);
+
+  r = sim.Cli({"cal", "dump", dir.filePath("cal.bin"), "--page", "1"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(QFile(dir.filePath("cal.bin")).size(), 1024);
+  EXPECT_EQ(sim.Cli({"cal", "verify", dir.filePath("cal.bin"), "--page", "1"}).code, kExitOk);
+}
+
+TEST(CliServiceTest, CrcSerialAndPowerProfile) {
+  SimulatorProcess sim("ZQL22X@129");
+  ASSERT_FALSE(sim.path().isEmpty());
+  CliRun r = sim.Cli({"service", "crc"});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("CRC OK!"), std::string::npos);
+  r = sim.Cli({"service", "write-serial", "SN-0042"});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("Serial: SN-0042"), std::string::npos) << r.out;
+  EXPECT_EQ(Json(sim.Cli({"--json", "info"}))["serialText"].toString().toStdString(), "SN-0042");
+
+  r = sim.Cli({"power-profile"});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("Start Frequency [KHz]"), std::string::npos);
+  EXPECT_NE(r.out.find("\n16\n"), std::string::npos) << r.out;
+}
+
+// --- batches ---------------------------------------------------------------------
+
+TEST(CliBatchTest, ThreeTransmittersOneAfterAnother) {
+  const CliRun r = RunCli({"--simulate",
+                        "nano:ZQL21@123,serial=SNA,leave-after=400,next=ZQK230@129,"
+                        "next=ZQL22X@129",
+                        "--batch", "--batch-count", "3", "info"},
+                       120000);
+  ASSERT_EQ(r.code, kExitOk) << r.out << r.err;
+  EXPECT_NE(r.out.find("1: serial SNA, model ZQL21, info: OK"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("2: serial"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("model ZQK230, info: OK"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("3: serial"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("model ZQL22X, info: OK"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Total: 3 transmitters, 3 OK, 0 failed"), std::string::npos) << r.out;
+}
+
+TEST(CliBatchTest, CtrlCEndsTheBatchWithItsTotal) {
+  QProcess p;
+  p.setProcessEnvironment(CleanEnvironment());
+  p.start(Program("zentra-cli"),
+          {"--simulate", "nano:ZQL21@123,leave-after=400", "--batch", "info"});
+  ASSERT_TRUE(p.waitForStarted(10000));
+  // Wait for the first summary line, then press Ctrl-C.
+  std::string out;
+  while (out.find("1: serial") == std::string::npos && p.waitForReadyRead(30000)) {
+    out += p.readAllStandardOutput().toStdString();
+  }
+  ASSERT_NE(out.find("1: serial"), std::string::npos) << out;
+  ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+  ASSERT_TRUE(p.waitForFinished(30000));
+  out += p.readAllStandardOutput().toStdString();
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), kExitOk);
+  EXPECT_NE(out.find("Total: 1 transmitter, 1 OK, 0 failed"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace zentra::cli
