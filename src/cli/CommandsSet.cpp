@@ -103,11 +103,19 @@ int SetAudio(Session& session, const std::string& setting, const std::string& ty
   std::function<int(const TDeviceData&)> current;
   if (setting == "gain") {
     const auto gain = ParseInt(typed);
+    // The gain spin's limits for this model and microphone mode, narrowed by the data
+    // model's gain check of the model (e.g. -60..40 dB for a ZQL22X).
     const GainLimits limits = MainGainLimits(d);
-    if (!gain || *gain < limits.minimum || *gain > limits.maximum) {
+    int low = limits.maximum + 1, high = limits.minimum - 1;
+    for (int g = limits.minimum; g <= limits.maximum; ++g) {
+      if (CheckPresetGain(d.modelType, g)) {
+        low = std::min(low, g);
+        high = std::max(high, g);
+      }
+    }
+    if (!gain || *gain < low || *gain > high) {
       return Refuse("Gain '" + typed + "' refused: this transmitter takes " +
-                    std::to_string(limits.minimum) + ".." + std::to_string(limits.maximum) +
-                    " dB");
+                    std::to_string(low) + ".." + std::to_string(high) + " dB");
     }
     request.gain = *gain;
     const SettingResult r = AudioChange(session.link(), d, request);

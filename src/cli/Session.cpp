@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/ExitCodes.h"
@@ -48,7 +49,10 @@ int Session::Setup() {
   Platform platform;
   if (!SelectPlatform(options_.simulate, options_.port, platform, world_, error)) {
     PrintError(error);
-    return kExitUsage;
+    // Without a SPEC the failure is the real platform's: no interface can be reached.
+    const char* env = std::getenv("ZENTRA_SIMULATE");
+    const bool simulating = !options_.simulate.empty() || (env && *env);
+    return simulating ? kExitUsage : kExitNoInterface;
   }
   link_ = std::make_unique<IrLink>(std::move(platform));
   forwarder_.link = link_.get();
