@@ -39,12 +39,15 @@ struct ByteCount {
 };
 
 // A serial port that counts the bytes crossing it and, when paced, takes as long to send
-// as the line would.
+// as the line would. With promptWake, a read that has to wait for the first byte polls
+// every 50 us, as a real port's arrival notification wakes the link at once; without it
+// the simulated port's own wait is used, which looks for bytes in slices of up to 2 ms.
 class CountingPort : public SerialPortDevice {
  public:
   CountingPort(std::unique_ptr<SerialPortDevice> inner, std::shared_ptr<ByteCount> count,
-               bool paced)
-      : inner_(std::move(inner)), count_(std::move(count)), paced_(paced) {}
+               bool paced, bool promptWake)
+      : inner_(std::move(inner)), count_(std::move(count)), paced_(paced),
+        promptWake_(promptWake) {}
   int Open(const std::string& name) override { return inner_->Open(name); }
   void Close() override { inner_->Close(); }
   bool IsOpen() const override { return inner_->IsOpen(); }
@@ -65,7 +68,16 @@ class CountingPort : public SerialPortDevice {
     return got;
   }
   int ReadWithin(uint8_t* buffer, int n, int waitMs) override {
-    const int got = inner_->ReadWithin(buffer, n, waitMs);
+    int got = 0;
+    if (promptWake_) {
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+      while ((got = inner_->ReadWithin(buffer, n, 0)) == 0 &&
+             std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+      }
+    } else {
+      got = inner_->ReadWithin(buffer, n, waitMs);
+    }
     count_->read += got > 0 ? got : 0;
     return got;
   }
@@ -74,6 +86,7 @@ class CountingPort : public SerialPortDevice {
   std::unique_ptr<SerialPortDevice> inner_;
   std::shared_ptr<ByteCount> count_;
   bool paced_;
+  bool promptWake_;
 };
 
 struct Rig {
@@ -88,7 +101,7 @@ struct Rig {
   std::chrono::steady_clock::time_point requestAt{};
 };
 
-bool Connect(Rig& rig, const std::string& spec, bool paced) {
+bool Connect(Rig& rig, const std::string& spec, bool paced, bool promptWake) {
   std::string error;
   rig.world = sim::SimWorld::FromSpec(spec, error);
   if (!rig.world) {
@@ -98,8 +111,8 @@ bool Connect(Rig& rig, const std::string& spec, bool paced) {
   Platform platform = rig.world->platform();
   auto make = platform.makeSerialDevice;
   auto bytes = rig.bytes;
-  platform.makeSerialDevice = [make, bytes, paced]() {
-    return std::make_unique<CountingPort>(make(), bytes, paced);
+  platform.makeSerialDevice = [make, bytes, paced, promptWake]() {
+    return std::make_unique<CountingPort>(make(), bytes, paced, promptWake);
   };
   rig.link = std::make_unique<IrLink>(platform);
   rig.link->onTrace = [&rig](TraceDirection d, const uint8_t*, int) {
@@ -170,24 +183,32 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const std::string path = dir.filePath("bench.qdf").toStdString();
 
-  Rig paced;
-  if (!Connect(paced, "nano:ZQL22X," + size + ",baud=" + std::to_string(kBaud), true)) return 1;
-  const Run p = SaveAndLoad(paced, path);
-  const double wire = static_cast<double>(p.bytes) * kBitsPerByte / kBaud;
-  std::printf("table %d x %d + sync, paced at %d baud: %lld transactions, %lld bytes, "
-              "wall %.3f s, wire bound %.3f s, ratio %.3f (target <= 1.15)%s\n",
-              paced.data.groupCount, paced.data.channelCount, kBaud, p.transactions, p.bytes,
-              p.wallSeconds, wire, p.wallSeconds / wire, p.ok ? "" : " [operation failed]");
-  std::printf("  of the wall time, %.3f s inside Transact (link and simulated line), %.3f s "
-              "(%.1f%%) in the file operations around it\n",
-              p.linkSeconds, p.wallSeconds - p.linkSeconds,
-              100.0 * (p.wallSeconds - p.linkSeconds) / p.wallSeconds);
+  bool allOk = true;
+  for (const bool promptWake : {false, true}) {
+    Rig paced;
+    if (!Connect(paced, "nano:ZQL22X," + size + ",baud=" + std::to_string(kBaud), true, promptWake)) {
+      return 1;
+    }
+    const Run p = SaveAndLoad(paced, path);
+    allOk = allOk && p.ok;
+    const double wire = static_cast<double>(p.bytes) * kBitsPerByte / kBaud;
+    std::printf("table %d x %d + sync, paced at %d baud, %s: %lld transactions, %lld bytes, "
+                "wall %.3f s, wire bound %.3f s, ratio %.3f (target <= 1.15)%s\n",
+                paced.data.groupCount, paced.data.channelCount, kBaud,
+                promptWake ? "port woken at each arrival" : "simulated port's own wait",
+                p.transactions, p.bytes, p.wallSeconds, wire, p.wallSeconds / wire,
+                p.ok ? "" : " [operation failed]");
+    std::printf("  of the wall time, %.3f s inside Transact (link and simulated line), %.3f s "
+                "(%.1f%%) in the file operations around it\n",
+                p.linkSeconds, p.wallSeconds - p.linkSeconds,
+                100.0 * (p.wallSeconds - p.linkSeconds) / p.wallSeconds);
+  }
 
   Rig fast;
-  if (!Connect(fast, "nano:ZQL22X," + size, false)) return 1;
+  if (!Connect(fast, "nano:ZQL22X," + size, false, false)) return 1;
   const Run f = SaveAndLoad(fast, path);
   std::printf("unpaced: %lld transactions, CPU %.3f s, %.2f us per transaction (target <= 20)%s\n",
               f.transactions, f.cpuSeconds, f.cpuSeconds * 1e6 / static_cast<double>(f.transactions),
               f.ok ? "" : " [operation failed]");
-  return (p.ok && f.ok) ? 0 : 1;
+  return (allOk && f.ok) ? 0 : 1;
 }
