@@ -352,6 +352,42 @@ TEST(CliServiceTest, CrcSerialAndPowerProfile) {
   EXPECT_NE(r.out.find("\n16\n"), std::string::npos) << r.out;
 }
 
+// --- table files, configuration files and presets --------------------------------
+
+TEST(CliFilesTest, TableFileRestoresAnEditAndPresetsActivate) {
+  SimulatorProcess sim("ZQL21@129,groups=4,channels=8");
+  ASSERT_FALSE(sim.path().isEmpty());
+  QTemporaryDir dir;
+  const QString table = dir.filePath("table.qdf");
+  CliRun r = sim.Cli({"table", "save", table});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("File saved!"), std::string::npos) << r.out;
+  const int before = Json(sim.Cli({"--json", "table", "show", "01"}))["channels"]
+                         .toArray()[3].toObject()["freqKHz"].toInt();
+  ASSERT_EQ(sim.Cli({"table", "set", "01", "03", "530.000"}).code, kExitOk);
+  r = sim.Cli({"table", "load", table, "--group", "01"});
+  ASSERT_EQ(r.code, kExitOk) << r.out << r.err;
+  EXPECT_NE(r.out.find("File loaded!"), std::string::npos) << r.out;
+  EXPECT_EQ(Json(sim.Cli({"--json", "table", "show", "01"}))["channels"]
+                .toArray()[3].toObject()["freqKHz"].toInt(),
+            before);
+
+  const QString config = dir.filePath("config.qcf");
+  ASSERT_EQ(sim.Cli({"config", "save", config}).code, kExitOk);
+  ASSERT_EQ(sim.Cli({"set", "gain", "-8"}).code, kExitOk);
+  r = sim.Cli({"config", "load", config, "--only", "audio"});
+  EXPECT_EQ(r.code, kExitOk) << r.out << r.err;
+  EXPECT_EQ(Json(sim.Cli({"--json", "info"}))["audioGain"].toInt(), 0);
+  EXPECT_EQ(sim.Cli({"config", "load", config, "--only", "nonsense"}).code, kExitUsage);
+
+  r = sim.Cli({"preset", "set", "Preset02"});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(Json(sim.Cli({"--json", "info"}))["presetIndex"].toInt(), 3);
+  EXPECT_EQ(sim.Cli({"preset", "save", "USER", "--name", "X"}).code, kExitUsage);
+  EXPECT_EQ(sim.Cli({"preset", "save", "Preset01", "--name", "LIVE"}).code, kExitOk);
+  EXPECT_NE(sim.Cli({"preset", "list"}).out.find("Preset01  \"LIVE"), std::string::npos);
+}
+
 // --- batches ---------------------------------------------------------------------
 
 TEST(CliBatchTest, ThreeTransmittersOneAfterAnother) {
