@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <algorithm>
 #include <thread>
 
 namespace zentra {
@@ -32,6 +33,26 @@ bool WaitUntil(LinkClock::time_point deadline, const std::function<bool()>& done
     } else {
       std::this_thread::sleep_for(std::chrono::milliseconds(slice));
     }
+  }
+  return true;
+}
+
+bool WaitUntil(LinkClock::time_point deadline, const std::function<bool()>& done,
+               const std::function<LinkClock::time_point()>& nextChange) {
+  if (!nextChange) return WaitUntil(deadline, done);
+  using std::chrono::microseconds;
+  using std::chrono::milliseconds;
+  // A thread sleep overshoots by tens of microseconds; the last stretch before the
+  // expected change is spun instead.
+  constexpr auto kSpin = microseconds(120);
+  while (!done()) {
+    auto now = LinkClock::now();
+    if (now >= deadline) return done();
+    const auto wake = std::min({deadline, nextChange(), now + milliseconds(2)});
+    if (HaveEventLoop()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    now = LinkClock::now();
+    if (wake - now > kSpin) std::this_thread::sleep_until(wake - kSpin);
+    while (LinkClock::now() < wake) std::this_thread::yield();
   }
   return true;
 }

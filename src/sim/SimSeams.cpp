@@ -80,7 +80,7 @@ SiStatus SimUsbHostLibrary::SI_Read(SiHandle handle, uint8_t* buffer, uint32_t b
     const int arrived = v->Arrived();
     return arrived >= static_cast<int>(bytesToRead) || (arrived > 0 && !v->MoreComing());
   };
-  if (!ready()) WaitUntil(deadline, ready);
+  if (!ready()) WaitUntil(deadline, ready, [v] { return v->NextArrival(); });
   if (ByHandle(handle) != v) return SI_INVALID_HANDLE;  // closed while waiting
   bytesReturned = static_cast<uint32_t>(v->HostRead(buffer, static_cast<int>(bytesToRead)));
   return bytesReturned > 0 ? SI_SUCCESS : SI_READ_TIMED_OUT;
@@ -154,7 +154,9 @@ int SimSerialPort::ReadWithin(uint8_t* buffer, int count, int waitMs) {
   if (v->Arrived() == 0 && waitMs > 0) {
     const auto deadline =
         LinkClock::now() + std::chrono::milliseconds(std::min(waitMs, kSerialReadWaitMs));
-    WaitUntil(deadline, [&] { return iface_ != v || v->Arrived() > 0; });
+    WaitUntil(
+        deadline, [&] { return iface_ != v || v->Arrived() > 0; },
+        [&] { return iface_ == v ? v->NextArrival() : LinkClock::now(); });
     if (iface_ != v) return 0;
   }
   return v->HostRead(buffer, count);

@@ -219,6 +219,13 @@ bool VirtualInterface::MoreComing() const {
   return !replies_.empty() && replies_.back().at > LinkClock::now();
 }
 
+LinkClock::time_point VirtualInterface::NextArrival() const {
+  const auto now = LinkClock::now();
+  for (const auto& p : replies_)
+    if (p.at > now) return p.at;
+  return LinkClock::time_point::max();
+}
+
 int VirtualInterface::HostRead(uint8_t* buffer, int max) {
   const int n = std::min(Arrived(), max);
   for (int i = 0; i < n; ++i) {

@@ -58,6 +58,9 @@ class VirtualInterface {
   int Arrived() const;
   // True when reply bytes are queued that have not arrived yet.
   bool MoreComing() const;
+  // When the next reply byte that has not arrived yet will arrive (time_point::max()
+  // when none is on its way): lets a waiting reader wake exactly then.
+  LinkClock::time_point NextArrival() const;
   // Takes up to max arrived bytes.
   int HostRead(uint8_t* buffer, int max);
   // Empties the reply queue and the request assembly.
