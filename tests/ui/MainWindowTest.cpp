@@ -417,7 +417,8 @@ TEST_F(MainWindowTest, HelpOpensTheGuideOrSaysItIsMissing) {
 
 // The user guide is one MIME document: every picture its page shows travels inside it.
 TEST(UserGuide, IsOneDocumentHoldingItsPictures) {
-  QFile file(QString(ZENTRA_BIN_DIR) + "/help/Index.mht");
+  // The guide as kept in the sources (the build copies it beside the program unchanged).
+  QFile file(QString(ZENTRA_TEST_DATA_DIR) + "/../../help/Index.mht");
   ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
   const QString text = QString::fromLatin1(file.readAll());
   const QRegularExpression boundaryRe("boundary=\"([^\"]+)\"");
