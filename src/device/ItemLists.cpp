@@ -236,11 +236,14 @@ ItemList MainLedModeItems(const TDeviceData& d, int& index) {
   return items;
 }
 
-GainLimits MainGainLimits(const TDeviceData& d) {
-  const int mode = d.micMode;
+namespace {
+
+// Gain increment and minimum by model and microphone mode. The main panel and the preset
+// panel differ only in their maximum and in what a model outside 1..10 gets.
+GainLimits ModelGainLimits(const TDeviceData& d, int mode, int maximum, GainLimits other) {
   switch (d.modelType) {
     case 1:
-      return {2, -20, 60};
+      return {2, -20, maximum};
     case 2: {
       int minimum;
       if (d.micVariant == 1)
@@ -249,23 +252,29 @@ GainLimits MainGainLimits(const TDeviceData& d) {
         minimum = -30;
       else
         minimum = mode == 1 ? -20 : -40;
-      return {2, minimum, 60};
+      return {2, minimum, maximum};
     }
     case 3:
-      return {1, (mode == 1 || mode == 4) ? -20 : -40, 60};
+      return {1, (mode == 1 || mode == 4) ? -20 : -40, maximum};
     case 4:
     case 10:
-      return {1, -20, 60};
+      return {1, -20, maximum};
     case 5:
     case 7:
-    case 8:
+    case 8:  // the preset panel too: the transmitter's range goes down to -60 dB
     case 9:
-      return {1, -60, 60};
+      return {1, -60, maximum};
     case 6:
-      return {1, -40, 60};
+      return {1, -40, maximum};
     default:
-      return {2, -60, 60};  // the form's own limits
+      return other;
   }
+}
+
+}  // namespace
+
+GainLimits MainGainLimits(const TDeviceData& d) {
+  return ModelGainLimits(d, d.micMode, 60, {2, -60, 60});  // default: the form's own limits
 }
 
 int PttValueToIndex(const TDeviceData& d, int value) {
@@ -380,34 +389,7 @@ ItemList PresetLowPassItems(int modulation) {
 }
 
 GainLimits PresetGainLimits(const TDeviceData& d, int mode) {
-  switch (d.modelType) {
-    case 1:
-      return {2, -20, 40};
-    case 2: {
-      int minimum;
-      if (d.micVariant == 1)
-        minimum = (mode == 1 || mode == 3) ? -20 : -40;
-      else if (d.micVariant == 2)
-        minimum = -30;
-      else
-        minimum = mode == 1 ? -20 : -40;
-      return {2, minimum, 40};
-    }
-    case 3:
-      return {1, (mode == 1 || mode == 4) ? -20 : -40, 40};
-    case 4:
-    case 10:
-      return {1, -20, 40};
-    case 5:
-    case 7:
-    case 8:  // like its main panel: the transmitter's range goes down to -60 dB
-    case 9:
-      return {1, -60, 40};
-    case 6:
-      return {1, -40, 40};
-    default:
-      return {2, -20, 40};
-  }
+  return ModelGainLimits(d, mode, 40, {2, -20, 40});
 }
 
 int PresetPttValueToIndex(const TDeviceData& d, int mode, int value) {
