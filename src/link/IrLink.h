@@ -58,6 +58,11 @@ class IrLink : public Transactor {
   std::function<void(TraceDirection, const uint8_t*, int)> onTrace;
 
   // --- discovery and connection ---
+  // These never run an exchange inside a running transaction (a device notice or timer
+  // handled while the link waits): there, CloseInterface only closes the handles,
+  // BuildInterfaceList closes and returns an empty list, and OpenSelectedInterface
+  // fails; the caller rebuilds or connects again once the link is idle.
+  //
   // Lists the interfaces present; nothing is left open afterwards. A DGLnano found on
   // a serial port (or the explicit port) means no USB scan at all.
   std::vector<InterfaceEntry> BuildInterfaceList();

@@ -123,10 +123,15 @@ bool IrLink::SimpleSerialExchange(uint8_t command, const uint8_t* data, uint8_t 
 // --- discovery ---
 
 std::vector<InterfaceEntry> IrLink::BuildInterfaceList() {
+  const bool nested = InTransaction();
   BusyScope busy(*this);
   std::vector<InterfaceEntry> entries;
   CloseInterface();
   CloseSerialPort();
+  if (nested) {
+    interfaceKind = kKindNone;
+    return entries;
+  }
 
   serialPortName = FindSerialInterfacePort();
   if (!serialPortName.empty()) {
@@ -176,9 +181,10 @@ std::vector<InterfaceEntry> IrLink::BuildInterfaceList() {
 }
 
 bool IrLink::OpenSelectedInterface(const std::vector<InterfaceEntry>& entries, int index) {
+  const bool nested = InTransaction();
   BusyScope busy(*this);
   CloseInterface();
-  if (entries.empty()) return false;
+  if (entries.empty() || nested) return false;
   if (index < 0 || index >= static_cast<int>(entries.size())) {
     interfaceKind = kKindNone;
     return false;
@@ -230,6 +236,7 @@ bool IrLink::OpenSelectedInterface(const std::vector<InterfaceEntry>& entries, i
 }
 
 void IrLink::CloseInterface() {
+  const bool nested = InTransaction();
   BusyScope busy(*this);
   if (usbHandle != 0) {
     FlushUsb();
@@ -237,7 +244,9 @@ void IrLink::CloseInterface() {
     usbHandle = 0;
   }
   if (serialOpen) {
-    SimpleSerialExchange(kCmdLinkClose, nullptr, 0);  // the port closes either way
+    // Inside a running exchange the link-close message would tangle with the reply
+    // being waited for; the port closes either way.
+    if (!nested) SimpleSerialExchange(kCmdLinkClose, nullptr, 0);
     CloseSerialPort();
   }
 }

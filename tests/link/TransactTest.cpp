@@ -307,3 +307,28 @@ TEST(Transact, LateSerialAnswerToAnEarlierRequestIsNotTakenAsTheAnswer) {
   EXPECT_TRUE(rig.Send(kReadId, &got));
   EXPECT_EQ(got, answer);
 }
+
+TEST(Transact, InterfaceClosedOrRebuiltDuringAWaitSendsNothingMore) {
+  // A device notice handled while the link waits for a serial reply.
+  struct Case { const char* what; std::function<void(IrLink&)> handler; };
+  const Case cases[] = {
+      {"close", [](IrLink& l) { l.CloseInterface(); }},
+      {"rebuild", [](IrLink& l) { EXPECT_TRUE(l.BuildInterfaceList().empty()); }},
+      {"connect", [](IrLink& l) { EXPECT_NE(l.Connect({{"x", kKindDglNano, 0}}, 0),
+                                            IrLink::ConnectResult::Connected); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig(kKindDglNano, [](const Bytes&) { return Bytes{}; });
+    rig.fake.ports->ports.push_back({"DGLnano (ttyACM0)", "ttyACM0"});
+    bool ran = false;
+    rig.link.onActivity = [&](bool on) {
+      if (on && !ran) { ran = true; c.handler(rig.link); }
+    };
+    EXPECT_FALSE(rig.Send(kReadId));
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(rig.writes().empty());
+    EXPECT_FALSE(rig.fake.line->open);
+    EXPECT_FALSE(rig.link.serialOpen);
+  }
+}
