@@ -57,7 +57,7 @@ CliRun RunCli(const QStringList& args, int timeoutMs = 60000) {
 QJsonObject Json(const CliRun& r) {
   QJsonParseError error;
   const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
-  EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out;
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out << r.err << " (exit " << r.code << ")";
   return doc.object();
 }
 
@@ -80,7 +80,9 @@ class SimulatorProcess {
   const QString& path() const { return path_; }
 
   CliRun Cli(QStringList args) {
-    args << "--port" << path_;
+    // A sanitizer build on a loaded machine reads the transmitter slowly over the
+    // pseudo-terminal: give the presence wait room.
+    args << "--port" << path_ << "--wait" << "20";
     return RunCli(args);
   }
 
