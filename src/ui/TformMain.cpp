@@ -23,7 +23,12 @@
 #include "device/FrequencyPlan.h"
 #include "device/Presence.h"
 #include "link/LinkWait.h"
+#include "ui/ActivePresetView.h"
+#include "ui/FrequencyPlanView.h"
+#include "ui/PresetPanelView.h"
+#include "ui/SettingsPanelsView.h"
 #include "ui/UserMessages.h"
+#include "ui/WindowView.h"
 #include "ui_TformMain.h"
 
 // Resources of a static library are registered by name, outside any namespace.
@@ -35,10 +40,6 @@ namespace {
 constexpr int kPingIntervalMs = 1200;
 constexpr int kUsbTimeoutMs = 2000;
 const QColor kLockedColour(254, 241, 7);  // the yellow of "LOCKED"
-
-// Column widths of the frequency grid: channel, frequency, lock, hidden.
-constexpr int kGridColumnWidths[4] = {30, 80, 70, 70};
-constexpr int kGridRowHeight = 18;
 }  // namespace
 
 QString PictureResource(const QString& name) { return ":/" + name; }
@@ -47,20 +48,19 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
     : QMainWindow(parent), ui(std::make_unique<Ui::TformMain>()) {
   InitPictureResources();
   // Creation in the order the link expects: the form, the link with its codec, the
-  // flag that keeps handlers quiet while controls are filled, the picture, the
-  // indicators, the grid, the device data, the USB timeouts, device-change watching,
-  // then the interface list.
+  // device data and the state the views share, the flag that keeps handlers quiet while
+  // controls are filled, the picture, the indicators, the USB timeouts, device-change
+  // watching, then the interface list.
   ui->setupUi(this);
   link_ = std::make_unique<IrLink>(std::move(platform));
-  updating = true;
-  ShowPicture("PICTURE_LOGO");
-  ui->ledError->setBackOnColor(QColor(255, 0, 0));
-  for (int c = 0; c < 4; ++c) ui->gridFrequencies->setColumnWidth(c, kGridColumnWidths[c]);
-  ui->gridFrequencies->verticalHeader()->setVisible(false);
-  ui->gridFrequencies->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-  ui->gridFrequencies->setHorizontalHeaderLabels({"CH", "Frequency", "Lock", "Hidden"});
   deviceData_ = std::make_unique<TDeviceData>();
   commands_ = std::make_unique<CommandSet>(*link_, *deviceData_);
+  state_ = std::make_unique<WindowState>(*link_, *deviceData_, *commands_, presets_, this);
+  views_ = {ui->frequencyPlan, ui->settingsPanels, ui->activePreset, ui->presetPanel};
+  for (WindowView* view : views_) view->Attach(*state_);
+  state_->updating = true;
+  ShowPicture("PICTURE_LOGO");
+  ui->ledError->setBackOnColor(QColor(255, 0, 0));
   link_->serialOpen = false;
   link_->serialBusy = false;
   link_->usbHandle = 0;
@@ -91,7 +91,7 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
 
   BuildInterfaceList();
   SwitchIndicatorsOff();
-  updating = false;
+  state_->updating = false;
   ui->StopTime->setVisible(false);
   ui->BtnWriteXEEPROM->setVisible(false);
 
@@ -135,6 +135,8 @@ void TformMain::ConnectHandlers() {
             RunGuarded([this, &change] { DeviceChangeHandler(change); });
           });
   ui->panelLock->installEventFilter(this);
+  connect(state_.get(), &WindowState::reloadRequested, this,
+          [this] { RunGuarded([this] { ReloadViews(); }); });
 }
 
 bool TformMain::eventFilter(QObject* watched, QEvent* event) {
@@ -272,78 +274,35 @@ void TformMain::mnuExitClick() { close(); }
 // Display
 
 std::vector<QWidget*> TformMain::EditingControls() const {
-  std::vector<QWidget*> controls;
-  for (QWidget* box : {static_cast<QWidget*>(ui->groupCurrent), static_cast<QWidget*>(ui->groupPresets)}) {
-    for (QWidget* w : box->findChildren<QWidget*>()) {
-      if (qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
-          qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QProgressBar*>(w) ||
-          qobject_cast<QPushButton*>(w) || qobject_cast<QTableWidget*>(w)) {
-        controls.push_back(w);
-      } else if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->isReadOnly()) {
-        // Spin boxes hold a line edit of their own; the spin box stands for it.
-        if (!qobject_cast<QAbstractSpinBox*>(edit->parentWidget())) controls.push_back(w);
-      }
-    }
-  }
-  controls.push_back(ui->EditTXname);
-  controls.push_back(ui->ButtonSetTXname);
-  controls.push_back(ui->ckMenuInfoHidden);
-  return controls;
-}
-
-void TformMain::EnableControl(QWidget* control) {
-  control->setEnabled(true);
-  control->setBackgroundRole(QPalette::Base);
-}
-
-void TformMain::DisableControl(QWidget* control) {
-  control->setEnabled(false);
-  control->setBackgroundRole(QPalette::Button);
-  if (auto* combo = qobject_cast<QComboBox*>(control)) {
-    combo->setCurrentIndex(-1);
-  } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
-    check->setChecked(false);
-  } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
-    spin->setValue(0);
-  } else if (auto* bar = qobject_cast<QProgressBar*>(control)) {
-    bar->setValue(0);
-  } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-    edit->clear();
-  }
+  return {ui->EditTXname, ui->ButtonSetTXname, ui->ckMenuInfoHidden};
 }
 
 void TformMain::ResetDisplay() {
   for (QLineEdit* field :
        {ui->valueID, ui->valueSerial, ui->valueTuningChannels, ui->valueTuningGroups,
-        ui->valueTuningRange, ui->valueTuningStep, ui->EditTXname, ui->valueFrequency,
-        ui->PresetvalueFrequency, ui->EditGroupName, ui->valueOpt_0, ui->valueOpt_1}) {
+        ui->valueTuningRange, ui->valueTuningStep, ui->EditTXname, ui->valueOpt_0,
+        ui->valueOpt_1}) {
     field->clear();
   }
   ui->valueBootVer->clear();
-  QTableWidget* grid = ui->gridFrequencies;
-  grid->clearContents();
-  grid->setRowCount(1);
-  grid->clearSelection();
   for (QWidget* control : EditingControls()) DisableControl(control);
-  ui->PresetListSet->clear();
+  for (WindowView* view : views_) view->ResetDisplay();
   PumpEvents();
 }
 
 void TformMain::ShowEditLock() {
   ShowLockPanel();
+  for (WindowView* view : views_) view->ShowEditLock();
   const TDeviceData& d = *deviceData_;
-  if (d.groupNamesSupported) {
-    if (editLocked) DisableControl(ui->EditGroupName); else EnableControl(ui->EditGroupName);
-  }
   if (d.txNameSupported) {
-    if (editLocked) DisableControl(ui->EditTXname); else EnableControl(ui->EditTXname);
+    SetControlEnabled(ui->EditTXname, !state_->editLocked);
     if (commands_->ReadTxName()) ui->EditTXname->setText(QString::fromLatin1(d.txName.c_str()));
   }
 }
 
 void TformMain::ShowLockPanel() {
   QPalette palette = ui->panelLock->palette();
-  if (editLocked) {
+  if (state_->editLocked) {
     ui->panelLock->setText("LOCKED");
     palette.setColor(QPalette::Window, kLockedColour);
   } else {
@@ -354,8 +313,16 @@ void TformMain::ShowLockPanel() {
 }
 
 void TformMain::panelLockDblClick() {
-  editLocked = !editLocked;
+  state_->editLocked = !state_->editLocked;
   ShowEditLock();
+}
+
+bool TformMain::ReloadViews() {
+  state_->updating = true;
+  bool ok = true;
+  for (WindowView* view : views_) ok = view->Reload() && ok;
+  state_->updating = false;
+  return ok;
 }
 
 void TformMain::mnuHelpIndexClick() {
@@ -410,12 +377,12 @@ void TformMain::timerPingTimer() {
 }
 
 bool TformMain::FullRead() {
-  updating = true;
-  editLocked = true;
+  state_->updating = true;
+  state_->editLocked = true;
   // Only the caption here: the name and group fields are filled by the read itself,
   // from the capabilities of this transmitter rather than of the one before.
   ShowLockPanel();
-  ui->listAudioDisplay->setCurrentIndex(0);
+  for (WindowView* view : views_) view->BeginFullRead();
 
   FullReadOptions options;
   options.pump = [] { PumpEvents(); };
@@ -426,7 +393,7 @@ bool TformMain::FullRead() {
     // The interface went away while the read let events run: show nothing half-read.
     ResetDisplay();
   }
-  updating = false;
+  state_->updating = false;
   if (result.faulty) {
     ShowUserMessage(this, kReadErrorTitle, kReadErrorMessage, QMessageBox::Warning);
   }
@@ -451,9 +418,6 @@ void TformMain::ShowReadResult(const FullReadResult& result) {
   if (!result.Failed(ReadStep::TuningStep)) {
     ui->valueTuningStep->setText(QString::asprintf("%.3f", d.stepHz / 1000.0));
   }
-  if (!result.Failed(ReadStep::Frequency)) {
-    ui->valueFrequency->setText(latin1(FormatMHz(d.curFreqKHz)));
-  }
   if (d.optionsSupported && !result.Failed(ReadStep::Options)) {
     ui->valueOpt_0->setText(latin1(d.optionTexts[0]));
     ui->valueOpt_1->setText(latin1(d.optionTexts[1]));
@@ -461,28 +425,7 @@ void TformMain::ShowReadResult(const FullReadResult& result) {
   if (d.txNameSupported) ui->EditTXname->setText(latin1(d.txName));
   if (d.bootVersionSupported) ui->valueBootVer->setText(latin1(d.bootVersion));
   ui->ckMenuInfoHidden->setVisible(d.menuInfoHiddenSupported != 0);
-
-  // The first group of the frequency table, as the read brought it in.
-  QTableWidget* grid = ui->gridFrequencies;
-  const bool flags = d.channelFlagsSupported != 0;
-  grid->setHorizontalHeaderLabels({"CH", "Frequency", flags ? "Lock" : "-", flags ? "Hidden" : "-"});
-  const GroupView& view = result.firstGroup;
-  // The grid may be scrolled through; its editing handlers check the edit lock.
-  EnableControl(grid);
-  grid->clearContents();
-  grid->setRowCount(std::max<int>(1, int(view.rows.size())));
-  for (int row = 0; row < int(view.rows.size()); ++row) {
-    const ChannelRow& channel = view.rows[row];
-    auto cell = [&](int column, const QString& text) {
-      grid->setItem(row, column, new QTableWidgetItem(text));
-    };
-    cell(0, QString::asprintf("%02d", row));
-    if (channel.freqRead) cell(1, latin1(FormatMHz(channel.freqKHz)));
-    if (flags && channel.flagsRead) {
-      cell(2, channel.locked ? "lock" : "");
-      cell(3, channel.hidden ? "hidden" : "");
-    }
-  }
+  for (WindowView* view : views_) view->ShowReadResult(result);
 }
 
 }  // namespace zentra

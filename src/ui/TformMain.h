@@ -17,6 +17,7 @@
 #include "link/IrLink.h"
 #include "link/Platform.h"
 #include "ui/DeviceWatcher.h"
+#include "ui/WindowState.h"
 
 class QTimer;
 namespace Ui {
@@ -26,6 +27,7 @@ class TformMain;
 namespace zentra {
 
 class CommandSet;
+class WindowView;
 
 class TformMain : public QMainWindow {
   Q_OBJECT
@@ -45,11 +47,10 @@ class TformMain : public QMainWindow {
   // Resource name of the picture shown in imageDevice ("PICTURE_LOGO", ...).
   const QString& currentPicture() const { return currentPicture_; }
   PresetStore& presets() { return presets_; }
-
-  // Set while the program itself fills controls; change handlers then do nothing.
-  bool updating = false;
-  // The edit lock of panelLock; every full read sets it.
-  bool editLocked = false;
+  // What the views share: the link, the device data, `updating` and `editLocked`.
+  WindowState& state() { return *state_; }
+  // The views of the window, in the order they are filled.
+  const std::vector<WindowView*>& views() const { return views_; }
 
   // Folder of the user guide (beside the program by default) and how it is opened.
   QString helpFolder;
@@ -74,10 +75,9 @@ class TformMain : public QMainWindow {
   void ShowEditLock();
   void panelLockDblClick();
   void mnuHelpIndexClick();
-
-  // Enables a control, or disables it and resets its value by its class.
-  static void EnableControl(QWidget* control);
-  static void DisableControl(QWidget* control);
+  // Re-reads every view from the transmitter after many settings changed at once (a
+  // configuration load, a preset activation). False when a read failed.
+  bool ReloadViews();
 
   void ShowPicture(const QString& resourceName);
   void SwitchIndicatorsOff();
@@ -90,19 +90,21 @@ class TformMain : public QMainWindow {
   void ShowInterfacePicture(uint8_t kind);
   // The caption and colour of panelLock.
   void ShowLockPanel();
-  // Fills the Device box, the tuning value and the first group of the grid from what
-  // the full read brought in; steps that failed leave their fields empty.
+  // Fills the Device box and every view from what the full read brought in; steps that
+  // failed leave their fields empty.
   void ShowReadResult(const FullReadResult& result);
   // The kind of the selected interface entry (0 when the list is empty).
   uint8_t SelectedInterfaceKind() const;
-  // Every control that edits a transmitter setting (panels, locks, hidden flags,
-  // tuning, frequency table, presets).
+  // The controls of the Device box that edit a transmitter setting (the name, the
+  // menu-info hidden flag); the views list their own.
   std::vector<QWidget*> EditingControls() const;
 
   std::unique_ptr<Ui::TformMain> ui;
   std::unique_ptr<IrLink> link_;
   std::unique_ptr<TDeviceData> deviceData_;
   std::unique_ptr<CommandSet> commands_;
+  std::unique_ptr<WindowState> state_;
+  std::vector<WindowView*> views_;
   std::unique_ptr<DeviceWatcher> watcher_;
   bool watching_ = false;
   QTimer* timerPing_ = nullptr;

@@ -54,6 +54,9 @@ class MainWindowTest : public ::testing::Test {
     // Ticks are driven by the test; the timer itself must not fire in between.
     window->timerPing().setInterval(3600 * 1000);
     ui = &window->form();
+    panels = &ui->settingsPanels->form();
+    plan = &ui->frequencyPlan->form();
+    presetPanel = &ui->presetPanel->form();
   }
 
   void Connect() {
@@ -85,6 +88,9 @@ class MainWindowTest : public ::testing::Test {
   ManualDeviceWatcher* watcher = nullptr;
   std::unique_ptr<TformMain> window;
   Ui::TformMain* ui = nullptr;
+  Ui::SettingsPanelsView* panels = nullptr;
+  Ui::FrequencyPlanView* plan = nullptr;
+  Ui::PresetPanelView* presetPanel = nullptr;
 
  private:
   MessageShower previous_;
@@ -110,21 +116,21 @@ TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
   EXPECT_EQ(window->currentPicture(), "PICTURE_LOGO");
   EXPECT_FALSE(window->link().IsOpen());
   EXPECT_FALSE(window->timerPing().isActive());
-  EXPECT_FALSE(window->updating);
+  EXPECT_FALSE(window->state().updating);
   EXPECT_EQ(world->usbReadTimeoutMs, 2000u);
   EXPECT_EQ(world->usbWriteTimeoutMs, 2000u);
   EXPECT_TRUE(messages.empty());
 
   // Controls of later work are present but disabled; the service boxes are hidden.
-  for (QWidget* w : std::initializer_list<QWidget*>{ui->listRFPower, ui->ckTuningLock,
-                                                     ui->PresetlistRFPower, ui->listGroup,
-                                                     ui->gridFrequencies, ui->EditTXname}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{panels->listRFPower, panels->ckTuningLock,
+                                                     presetPanel->PresetlistRFPower, panels->listGroup,
+                                                     plan->gridFrequencies, ui->EditTXname}) {
     EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
   }
   EXPECT_TRUE(ui->GroupBox10->isHidden());
   EXPECT_TRUE(ui->GroupBoxSerialNumber->isHidden());
-  EXPECT_EQ(ui->gridFrequencies->columnCount(), 4);
-  EXPECT_EQ(ui->gridFrequencies->columnWidth(1), 80);
+  EXPECT_EQ(plan->gridFrequencies->columnCount(), 4);
+  EXPECT_EQ(plan->gridFrequencies->columnWidth(1), 80);
 
   // Menus: File with its separators, Help with Index on F1.
   QStringList file;
@@ -229,8 +235,8 @@ TEST_P(ArrivalTest, TransmitterArrivesIsReadOnceAndLeaves) {
   const size_t fullRead = Requests();
   EXPECT_GT(fullRead, 20u);  // identification and the whole read
   EXPECT_TRUE(messages.empty());
-  EXPECT_FALSE(window->updating);
-  EXPECT_TRUE(window->editLocked);
+  EXPECT_FALSE(window->state().updating);
+  EXPECT_TRUE(window->state().editLocked);
   EXPECT_EQ(ui->panelLock->text(), "LOCKED");
 
   const sim::VirtualTransmitter& tx = *world->transmitter();
@@ -242,7 +248,7 @@ TEST_P(ArrivalTest, TransmitterArrivesIsReadOnceAndLeaves) {
             QString("%1-%2").arg(tx.state().freqMinMHz).arg(tx.state().freqMaxMHz));
   EXPECT_EQ(ui->valueTuningStep->text(),
             QString::asprintf("%.3f", tx.state().stepCount * 100 / 1000.0));
-  EXPECT_EQ(ui->gridFrequencies->rowCount(), tx.state().channelCount);
+  EXPECT_EQ(plan->gridFrequencies->rowCount(), tx.state().channelCount);
   EXPECT_EQ(window->deviceData().modelType, tx.caps().modelCode);
 
   // Later ticks probe only the transmitter's own family and read nothing more.
@@ -260,11 +266,11 @@ TEST_P(ArrivalTest, TransmitterArrivesIsReadOnceAndLeaves) {
   EXPECT_EQ(window->currentPicture(), c.interfacePicture);
   EXPECT_EQ(window->deviceData().modelType, 0);
   for (QLineEdit* field : {ui->valueID, ui->valueSerial, ui->valueTuningGroups,
-                           ui->valueTuningRange, ui->valueTuningStep, ui->valueFrequency}) {
+                           ui->valueTuningRange, ui->valueTuningStep, panels->valueFrequency}) {
     EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
   }
-  EXPECT_EQ(ui->gridFrequencies->rowCount(), 1);
-  EXPECT_FALSE(ui->gridFrequencies->isEnabled());
+  EXPECT_EQ(plan->gridFrequencies->rowCount(), 1);
+  EXPECT_FALSE(plan->gridFrequencies->isEnabled());
   EXPECT_TRUE(window->timerPing().isActive());
   EXPECT_TRUE(messages.empty());
 
@@ -293,7 +299,7 @@ TEST_F(MainWindowTest, ReadInterruptedShowsTheWarningOnce) {
             "disconnet/connect button");
   EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
   EXPECT_FALSE(ui->valueID->text().isEmpty());  // what was read stays shown
-  EXPECT_FALSE(window->updating);
+  EXPECT_FALSE(window->state().updating);
 
   // The next tick notices the departure; no further warning.
   window->timerPingTimer();
@@ -328,7 +334,7 @@ TEST_F(MainWindowTest, DoubleClickOnTheLockPanelTogglesTheLock) {
   EXPECT_FALSE(ui->EditTXname->isEnabled());
 
   QTest::mouseDClick(ui->panelLock, Qt::LeftButton);
-  EXPECT_FALSE(window->editLocked);
+  EXPECT_FALSE(window->state().editLocked);
   EXPECT_EQ(ui->panelLock->text(), "UNLOCKED");
   EXPECT_NE(ui->panelLock->palette().color(QPalette::Window), QColor(254, 241, 7));
   // A transmitter with a name lets it be edited once unlocked, with its name read again.
@@ -336,7 +342,7 @@ TEST_F(MainWindowTest, DoubleClickOnTheLockPanelTogglesTheLock) {
   EXPECT_FALSE(ui->EditTXname->text().isEmpty());
 
   QTest::mouseDClick(ui->panelLock, Qt::LeftButton);
-  EXPECT_TRUE(window->editLocked);
+  EXPECT_TRUE(window->state().editLocked);
   EXPECT_EQ(ui->panelLock->text(), "LOCKED");
   EXPECT_FALSE(ui->EditTXname->isEnabled());
 }

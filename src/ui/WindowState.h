@@ -1,0 +1,61 @@
+// What every part of the main window shares: the one link, the one TDeviceData with its
+// command set, the preset store, the flags `updating` and `editLocked`, and the events by
+// which one view tells the others that the transmitter changed under them. The main
+// window owns it; views hold a reference and never reach a sibling view's controls.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QWidget;
+
+namespace zentra {
+
+class CommandSet;
+class IrLink;
+class PresetStore;
+struct TDeviceData;
+
+class WindowState : public QObject {
+  Q_OBJECT
+
+ public:
+  WindowState(IrLink& link, TDeviceData& device, CommandSet& commands, PresetStore& presets,
+              QWidget* window);
+
+  IrLink& link;
+  TDeviceData& device;
+  CommandSet& commands;
+  PresetStore& presets;
+  // Parent of the message boxes and dialogs the views open.
+  QWidget* const window;
+
+  // Set while the program itself fills controls; change handlers then do nothing.
+  bool updating = false;
+  // The edit lock of panelLock; every full read sets it.
+  bool editLocked = false;
+
+  // The first step of every change handler. False when the change must not be sent:
+  // while `updating` is set (the program itself is filling controls), or while the edit
+  // lock is on, in which case it beeps and runs putBack (with `updating` set, so the
+  // put-back fires no handler) to show the transmitter's values again.
+  bool AcceptUserChange(const std::function<void()>& putBack);
+
+  // The platform's default beep; tests replace it to count refusals.
+  std::function<void()> beep;
+
+ signals:
+  // The tuned group, channel or frequency of the transmitter changed (a tuning write, a
+  // ctrl-click tune, a preset activation): views that show the tuning show it again
+  // from TDeviceData.
+  void tuningChanged();
+  // The audio display unit (dB / dBu) shown in the Audio box changed.
+  void audioDisplayChanged();
+  // A channel's frequency or flags, or a group's flags or name, were written.
+  void frequencyTableChanged(int group);
+  // Many settings changed at once on the transmitter (a configuration load, a preset
+  // activation): the window re-reads every view from the transmitter.
+  void reloadRequested();
+};
+
+}  // namespace zentra

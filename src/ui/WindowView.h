@@ -1,0 +1,53 @@
+// A part of the main window that is a class of its own with its own form (the setting
+// panels, the frequency plan, the preset panel, ...), placed in TformMain.ui as a
+// promoted widget. A view works on its own controls and the shared WindowState; the main
+// window calls the operations below on every view in turn.
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+namespace zentra {
+
+class WindowState;
+struct FullReadResult;
+
+class WindowView : public QWidget {
+  Q_OBJECT
+
+ public:
+  using QWidget::QWidget;
+
+  // Connects the view to the shared state; called once, after the window's form is set
+  // up. Views connect their handlers here.
+  virtual void Attach(WindowState& state);
+
+  // Every control of the view that edits a transmitter setting: these are disabled and
+  // emptied when the transmitter leaves.
+  virtual std::vector<QWidget*> EditingControls() const;
+  // Empties and disables the view (no transmitter, or a new one about to be read).
+  virtual void ResetDisplay();
+  // A full read is about to start (with `updating` set).
+  virtual void BeginFullRead();
+  // Fills the view after a full read, from TDeviceData and what the read brought in.
+  // Runs with `updating` set.
+  virtual void ShowReadResult(const FullReadResult& result);
+  // The edit lock was switched on or off.
+  virtual void ShowEditLock();
+  // Many settings changed on the transmitter at once: read what the view shows again.
+  // Runs with `updating` set; false when a read failed.
+  virtual bool Reload();
+
+ protected:
+  WindowState* state = nullptr;
+};
+
+// Enables a control with the window colour.
+void EnableControl(QWidget* control);
+// Disables a control with the button-face colour and resets its value by its class:
+// combo box no selection, edit empty, spin edit 0, progress bar 0, check box unchecked.
+void DisableControl(QWidget* control);
+// EnableControl or DisableControl.
+void SetControlEnabled(QWidget* control, bool enabled);
+
+}  // namespace zentra
