@@ -20,52 +20,15 @@
 #include "ui/TformMain.h"
 #include "ui/UserMessages.h"
 #include "ui/TformMainForm.h"
+#include "ui/WindowFixture.h"
 
 namespace zentra {
 namespace {
 
 constexpr uint8_t kUnlockCode = 0xE0;  // not used for matching; requests are counted
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowFixture {
  protected:
-  void SetUp() override {
-    previous_ = SetMessageShower([this](QWidget*, const UserMessage& m) { messages.push_back(m); });
-  }
-  void TearDown() override {
-    window.reset();
-    SetMessageShower(previous_);
-  }
-
-  // Builds the window over the world of a SPEC (or over a world without interfaces).
-  void Start(const std::string& spec, bool watcherStarts = true) {
-    if (spec.empty()) {
-      world = sim::SimWorld::FromSpec(sim::SimSpec{});
-    } else {
-      std::string error;
-      world = sim::SimWorld::FromSpec(spec, error);
-      ASSERT_TRUE(world) << error;
-    }
-    world->usbReadTimeoutMs = 0;
-    world->usbWriteTimeoutMs = 0;
-    auto manual = std::make_unique<ManualDeviceWatcher>();
-    manual->startSucceeds = watcherStarts;
-    watcher = manual.get();
-    window = std::make_unique<TformMain>(world->platform(), std::move(manual));
-    // Ticks are driven by the test; the timer itself must not fire in between.
-    window->timerPing().setInterval(3600 * 1000);
-    ui = &window->form();
-    panels = &ui->settingsPanels->form();
-    plan = &ui->frequencyPlan->form();
-    presetPanel = &ui->presetPanel->form();
-  }
-
-  void Connect() {
-    ui->btnConnection->click();
-    ASSERT_TRUE(window->link().IsOpen());
-  }
-
-  size_t Requests() const { return world->requestLog().size(); }
-
   // The families probed since the log was cleared, in order, each once however often
   // the link repeated the request: "H" handheld code, "B" bodypack code, "?" other.
   std::string FamiliesProbed() const {
@@ -82,18 +45,6 @@ class MainWindowTest : public ::testing::Test {
     }
     return families;
   }
-
-  std::vector<UserMessage> messages;
-  std::shared_ptr<sim::SimWorld> world;
-  ManualDeviceWatcher* watcher = nullptr;
-  std::unique_ptr<TformMain> window;
-  Ui::TformMain* ui = nullptr;
-  Ui::SettingsPanelsView* panels = nullptr;
-  Ui::FrequencyPlanView* plan = nullptr;
-  Ui::PresetPanelView* presetPanel = nullptr;
-
- private:
-  MessageShower previous_;
 };
 
 TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
