@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libqt6svg6
   libsimpleini-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libudev-dev
+  libudev-dev libusb-1.0-0-dev
   python3
 )
 # The window's screenshots and manual checks use an X server without a screen; tests

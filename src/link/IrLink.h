@@ -26,6 +26,11 @@ enum InterfaceKind : uint8_t {
   kKindDglNano = 4,
 };
 
+// The kind a USB interface's product string (option 0) names: kKindDgl700 when it
+// contains "dgl700" (tested first), kKindZrv510 for "zrv510", else kKindNone (then only
+// the probe tells whether it is a message interface).
+uint8_t KindNamedByProductString(const std::string& text);
+
 struct InterfaceEntry {
   std::string text;           // the version text the interface reported; empty if it failed
   uint8_t kind = kKindNone;   // the entry's InterfaceKind

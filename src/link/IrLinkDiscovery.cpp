@@ -29,6 +29,13 @@ constexpr uint8_t kDirectEnd = 0x04;
 constexpr uint32_t kDirectVersionAnswer = 19;
 }  // namespace
 
+uint8_t KindNamedByProductString(const std::string& text) {
+  // Tested first: a string naming both is a dgl700.
+  if (text.find("dgl700") != std::string::npos) return kKindDgl700;
+  if (text.find("zrv510") != std::string::npos) return kKindZrv510;
+  return kKindNone;
+}
+
 // --- serial port ---
 
 std::vector<std::string> IrLink::EnumerateComPorts() {
@@ -153,11 +160,7 @@ std::vector<InterfaceEntry> IrLink::BuildInterfaceList() {
         if (usb().SI_GetProductString(i, product, 0) != SI_SUCCESS) continue;
         product[kProductStringSize - 1] = 0;
         const std::string text(product);
-        uint8_t kind = kKindNone;
-        if (text.find("dgl700") != std::string::npos)
-          kind = kKindDgl700;  // tested first: a string naming both is a dgl700
-        else if (text.find("zrv510") != std::string::npos)
-          kind = kKindZrv510;
+        const uint8_t kind = KindNamedByProductString(text);
 
         SiHandle handle = 0;
         if (kind != kKindNone) interfaceKind = kind;

@@ -12,6 +12,8 @@
 
 namespace zentra {
 
+class LibusbHostLibrary;
+
 struct Platform {
   std::shared_ptr<UsbHostLibrary> usb;
   std::function<std::unique_ptr<SerialPortDevice>()> makeSerialDevice;
@@ -19,6 +21,11 @@ struct Platform {
   // A serial interface named by the user (--port PATH or ZENTRA_PORT): taken as the
   // DGLnano without enumeration. Empty: enumerate.
   std::string explicitPort;
+  // The same object as usb when the USB interfaces are served over a USB bus (libusb
+  // or its simulation), for diagnostics and transfer logs; null otherwise, with the
+  // reason in usbBusMissing.
+  std::shared_ptr<LibusbHostLibrary> usbBus;
+  std::string usbBusMissing;
 };
 
 }  // namespace zentra

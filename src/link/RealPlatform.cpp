@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "link/LibusbBus.h"
+#include "link/LibusbHostLibrary.h"
 #include "link/QtSerialPortDevice.h"
 #include "link/QtSerialPortEnumerator.h"
 
@@ -9,7 +11,12 @@ namespace zentra {
 
 Platform MakeRealPlatform(const std::string& explicitPort) {
   Platform p;
-  p.usb = std::make_shared<NoUsbHostLibrary>();
+  if (auto bus = OpenLibusbBus(p.usbBusMissing)) {
+    p.usbBus = std::make_shared<LibusbHostLibrary>(std::move(bus));
+    p.usb = p.usbBus;
+  } else {
+    p.usb = std::make_shared<NoUsbHostLibrary>();
+  }
   p.makeSerialDevice = [] { return std::make_unique<QtSerialPortDevice>(); };
   p.ports = std::make_shared<QtSerialPortEnumerator>();
   p.explicitPort = explicitPort;

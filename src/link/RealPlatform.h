@@ -1,5 +1,5 @@
-// The platform of a real machine: serial ports through Qt SerialPort. USB interfaces are
-// not served yet (no USB host library on this platform): the USB scan finds none.
+// The platform of a real machine: serial ports through Qt SerialPort, USB interfaces
+// through libusb-1.0 when it can be loaded (else the USB scan finds none).
 #pragma once
 
 #include <string>
