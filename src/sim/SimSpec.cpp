@@ -142,6 +142,10 @@ bool ParseInterface(const std::string& text, InterfaceSpec& out, std::string& er
     } else if (name == "baud") {
       if (!ParseInt(value, 0, 10000000, n)) return bad("expected a baud rate");
       spec.baud = static_cast<int>(n);
+    } else if ((name == "libusb" || name == "no-access") && !hasValue) {
+      if (spec.kind == SimKind::Nano) return bad("only a USB interface sits on the USB bus");
+      spec.overUsbBus = true;
+      if (name == "no-access") spec.usbAccessDenied = true;
     } else if (name == "port") {
       if (spec.kind != SimKind::Nano) return bad("only a nano interface has a port name");
       if (value.empty() || value.find_first_of("()") != std::string::npos)
@@ -231,7 +235,7 @@ std::string SimSpecHelp() {
          "ZQN21 ZQL21X ZQN21X ZQL22X ZQK230. VERSION: three digits (default 129).\n"
          "OPTIONS: empty, next=MODEL[@V][/L], gap=N, leave-after=N, groups=G, channels=C, "
          "presets=N, serial=TEXT, firmware=NNN, old-firmware, silent, loss=P, corrupt=P, "
-         "seed=N, latency=MS, baud=B, port=NAME.\n"
+         "seed=N, latency=MS, baud=B, port=NAME, libusb, no-access.\n"
          "Example: nano:ZQL22X@129  zrv510:ZQL21@123/U,groups=8,channels=16";
 }
 

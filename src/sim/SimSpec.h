@@ -27,6 +27,11 @@
 //   latency=MS            delay before the first byte of every reply
 //   baud=B                byte pacing of replies (10 bits a byte; 0 = no pacing)
 //   port=NAME             port name of a nano interface (default simnano0, simnano1 ...)
+//   libusb                the USB interfaces sit on a simulated USB bus and are driven
+//                         through the host library of real hosts (for every USB
+//                         interface of the SPEC, whichever names it)
+//   no-access             on that bus this interface's device cannot be opened (no
+//                         permission); implies libusb
 //
 // Example: "nano:ZQL22X@129", "zrv510:ZQL21@123/U,groups=8,channels=16",
 //          "usbmsg:ZQK220,empty,next=ZQL21@123/U,next=ZQK230@129"
@@ -64,6 +69,8 @@ struct InterfaceSpec {
   int latencyMs = 0;
   int baud = 0;                        // 0 = replies arrive at once
   std::string portName;                // nano only; empty = simnanoN
+  bool overUsbBus = false;             // libusb (USB kinds only)
+  bool usbAccessDenied = false;        // no-access (USB kinds only)
 };
 
 struct SimSpec {

@@ -1,6 +1,8 @@
 #include "sim/SimWorld.h"
 
+#include "link/LibusbHostLibrary.h"
 #include "sim/SimSeams.h"
+#include "sim/SimUsbBus.h"
 
 namespace zentra::sim {
 
@@ -17,14 +19,37 @@ std::shared_ptr<SimWorld> SimWorld::FromSpec(const SimSpec& spec) {
     if (s.kind == SimKind::Nano && s.portName.empty()) s.portName = "simnano" + std::to_string(i);
     world->interfaces_.push_back(
         std::make_unique<VirtualInterface>(s, static_cast<int>(i), &world->log_));
+    UsbPlug plug;
+    plug.accessDenied = s.usbAccessDenied;
+    world->usbPlugs_.push_back(plug);
+    world->overUsbBus_ = world->overUsbBus_ || s.overUsbBus;
   }
   return world;
 }
 
-Platform SimWorld::platform() {
+void SimWorld::SetUsbPlugged(int i, bool plugged) {
+  UsbPlug& plug = usbPlug(i);
+  if (plug.plugged == plugged) return;
+  plug.plugged = plugged;
+  if (!plugged) {
+    ++plug.generation;
+    plug.enabled = false;
+    if (interface(i).hostOpen()) interface(i).CloseHost();
+  }
+}
+
+Platform SimWorld::platform() { return platform(overUsbBus_); }
+
+Platform SimWorld::platform(bool overUsbBus) {
   std::shared_ptr<SimWorld> self = shared_from_this();
   Platform p;
-  p.usb = std::make_shared<SimUsbHostLibrary>(self);
+  if (overUsbBus) {
+    p.usbBus = std::make_shared<LibusbHostLibrary>(std::make_shared<SimUsbBus>(self));
+    p.usb = p.usbBus;
+  } else {
+    p.usb = std::make_shared<SimUsbHostLibrary>(self);
+    p.usbBusMissing = "the simulator serves its USB interfaces without a USB bus (option libusb adds one)";
+  }
   p.makeSerialDevice = [self]() -> std::unique_ptr<SerialPortDevice> {
     return std::make_unique<SimSerialPort>(self);
   };

@@ -24,7 +24,24 @@ class SimWorld : public std::enable_shared_from_this<SimWorld> {
   // Seams for one link: a simulated USB host library (kinds 1 to 3, in SPEC order as
   // device numbers 0, 1, ...), simulated serial ports and their enumeration (kind 4,
   // friendly names such as "DGLnano (simnano0)"). The seams keep the world alive.
+  // overUsbBus: the USB host library is the one of real hosts (LibusbHostLibrary)
+  // over the world's simulated USB bus (SimUsbBus.h); without the argument, as the
+  // SPEC chose (option libusb).
   Platform platform();
+  Platform platform(bool overUsbBus);
+
+  // How a USB interface sits on the simulated USB bus.
+  struct UsbPlug {
+    bool plugged = true;
+    bool accessDenied = false;  // opening fails: no permission (option no-access)
+    bool enabled = false;       // the host has sent the enabling request
+    int generation = 0;         // counts unplugs: handles of an earlier plug-in stay dead
+    std::vector<std::string> controlRequests;  // "40 02 0002 0000", in order
+  };
+  UsbPlug& usbPlug(int i) { return usbPlugs_.at(static_cast<size_t>(i)); }
+  // Pulls the USB device of interface i out (its open handles fail from then on) or
+  // plugs it back in.
+  void SetUsbPlugged(int i, bool plugged);
 
   int interfaceCount() const { return static_cast<int>(interfaces_.size()); }
   VirtualInterface& interface(int i = 0) { return *interfaces_.at(i); }
@@ -49,6 +66,8 @@ class SimWorld : public std::enable_shared_from_this<SimWorld> {
  private:
   SimWorld() = default;
   std::vector<std::unique_ptr<VirtualInterface>> interfaces_;
+  std::vector<UsbPlug> usbPlugs_;
+  bool overUsbBus_ = false;
   std::vector<LoggedRequest> log_;
 };
 

@@ -51,6 +51,13 @@ TEST(SimSpecTest, AcceptsKindsModelsVersionsVariantsAndOptions) {
   EXPECT_EQ(s.interfaces[2].kind, SimKind::Dgl700);
   EXPECT_EQ(s.interfaces[3].firmware, "111");
   EXPECT_EQ(s.interfaces[4].portName, "ttyQ");
+  EXPECT_FALSE(s.interfaces[2].overUsbBus);
+
+  ASSERT_TRUE(ParseSimSpec("zrv510:ZQL21,libusb+usbmsg:ZQK230,no-access", s, error)) << error;
+  EXPECT_TRUE(s.interfaces[0].overUsbBus);
+  EXPECT_FALSE(s.interfaces[0].usbAccessDenied);
+  EXPECT_TRUE(s.interfaces[1].overUsbBus);
+  EXPECT_TRUE(s.interfaces[1].usbAccessDenied);
 }
 
 TEST(SimSpecTest, RefusesBadInputWithAMessageNamingThePart) {
@@ -77,6 +84,8 @@ TEST(SimSpecTest, RefusesBadInputWithAMessageNamingThePart) {
       {"usbmsg:ZQL21,port=x", "port"},
       {"nano:ZQL21+", "KIND:MODEL"},
       {"zrv510:ZQL21,firmware=1x2", "firmware"},
+      {"nano:ZQL21,libusb", "USB bus"},
+      {"dgl700:ZQL21,no-access=1", "no-access"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.spec);
