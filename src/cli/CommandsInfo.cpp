@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <memory>
 
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
@@ -11,6 +12,7 @@
 #include "cli/Session.h"
 #include "device/Identification.h"
 #include "device/ModelTable.h"
+#include "link/UsbDiagnostics.h"
 
 namespace zentra::cli {
 
@@ -26,7 +28,18 @@ const char* InterfaceKindName(uint8_t kind) {
   }
 }
 
-int RunInterfaces(Session& session) {
+// --usb-debug: what the USB bus holds of vendor 0x10C4, before the list is built.
+void PrintUsbDebugReport(Session& session) {
+  const Platform& platform = session.link().platform();
+  if (platform.usbBus)
+    std::printf("%s\n", UsbDebugReport(platform.usbBus->bus()).c_str());
+  else
+    std::printf("No USB bus: %s\n\n", platform.usbBusMissing.c_str());
+  std::fflush(stdout);
+}
+
+int RunInterfaces(Session& session, bool usbDebug) {
+  if (usbDebug) PrintUsbDebugReport(session);
   const auto entries = session.ListInterfaces();
   const std::string port = session.link().serialPortName;
   auto device = [&](const InterfaceEntry& e) {
@@ -327,9 +340,13 @@ int RunPowerProfile(Session& session) {
 
 void AddInfoCommands(CLI::App& app, ChosenCommand& chosen) {
   auto* interfaces = app.add_subcommand("interfaces", "List the IR interfaces found");
-  interfaces->callback([&chosen] {
+  auto usbDebug = std::make_shared<bool>(false);
+  interfaces->add_flag("--usb-debug", *usbDebug,
+                       "First describe every USB device of vendor 10c4: descriptors, "
+                       "endpoints, strings (with --verbose: every USB transfer)");
+  interfaces->callback([&chosen, usbDebug] {
     chosen.name = "interfaces";
-    chosen.run = RunInterfaces;
+    chosen.run = [usbDebug](Session& session) { return RunInterfaces(session, *usbDebug); };
     chosen.needsInterface = false;
     chosen.needsTransmitter = false;
   });

@@ -9,6 +9,7 @@
 #include "cli/Terminal.h"
 #include "device/AccessCodes.h"
 #include "device/Presence.h"
+#include "link/UsbDiagnostics.h"
 #include "sim/PlatformSelect.h"
 
 namespace zentra::cli {
@@ -54,6 +55,13 @@ int Session::Setup() {
     const bool simulating = !options_.simulate.empty() || (env && *env);
     return simulating ? kExitUsage : kExitNoInterface;
   }
+  if (options_.verbose && platform.usbBus) {
+    platform.usbBus->onTransfer = [](const std::string& what, const uint8_t* data, int count) {
+      std::fprintf(stderr, "%s   %s%s%s\n", Timestamp().c_str(), what.c_str(),
+                   count > 0 ? "  " : "", HexBytes(data, count).c_str());
+      std::fflush(stderr);
+    };
+  }
   link_ = std::make_unique<IrLink>(std::move(platform));
   forwarder_.link = link_.get();
   if (options_.verbose) {
@@ -73,7 +81,15 @@ void Session::Trace(TraceDirection direction, const uint8_t* bytes, int count) {
   std::fflush(stderr);
 }
 
-std::vector<InterfaceEntry> Session::ListInterfaces() { return link_->BuildInterfaceList(); }
+std::vector<InterfaceEntry> Session::ListInterfaces() {
+  auto entries = link_->BuildInterfaceList();
+  // An interface that is plugged in but could not be opened (most often: no permission
+  // without the udev rule) is named, so the user knows why it is missing.
+  if (const auto& bus = link_->platform().usbBus) {
+    for (const auto& problem : bus->openProblems()) PrintError(UsbOpenProblemText(problem));
+  }
+  return entries;
+}
 
 int Session::Connect() {
   const auto entries = ListInterfaces();

@@ -139,7 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                       InfoCase{"nano:ZQL12@112/R", 2, "ZQL11 / ZQL12", 0x112, 0, true, false},
                       InfoCase{"usbmsg:ZQL21@123/P", 3, "ZQL21", 0x123, 12, true, false},
                       InfoCase{"nano:ZQN21X@129", 8, "ZQN21X", 0x129, 8, true, true},
-                      InfoCase{"zrv510:ZQK230@129", 10, "ZQK230", 0x129, 8, true, false}));
+                      InfoCase{"zrv510:ZQK230@129", 10, "ZQK230", 0x129, 8, true, false},
+                      InfoCase{"dgl700:ZQL22X@129,libusb", 9, "ZQL22X", 0x129, 8, true, true}));
 
 TEST(CliInfoTest, TextShowsTheWindowsItemNames) {
   const CliRun r = RunCli({"--simulate", "nano:ZQL22X@129", "info"});
@@ -169,6 +170,39 @@ TEST(CliExitCodeTest, NoInterfaceNoTransmitterAndBadArguments) {
   EXPECT_EQ(RunCli({"--simulate", "nano:NOSUCHMODEL", "info"}).code, kExitUsage);
   EXPECT_EQ(RunCli({}).code, kExitUsage);
   EXPECT_EQ(RunCli({"--help"}).code, kExitOk);
+}
+
+// --- USB interfaces on a USB bus (simulated) ------------------------------------
+
+TEST(CliUsbTest, InterfacesDebugReportAndPermissionMessage) {
+  CliRun r = RunCli({"--simulate", "zrv510:ZQL21+usbmsg:ZQL22X,libusb", "-v", "interfaces",
+                     "--usb-debug"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  for (const char* text :
+       {"USB device 10c4:8e01 at 1-3", "endpoint 0x81 bulk IN, 64 bytes",
+        "endpoint 0x01 bulk OUT, 64 bytes", "IR interface: USB device number 0, interface 0, bulk IN 0x81",
+        "USB device 10c4:8e10 at 1-2", "not an IR interface",
+        "string serial number (option 0), index 3: \"zrv510 IR interface\"",
+        "discovery: names zrv510", "kind 1 ZRV510", "kind 3 USB message interface"}) {
+    EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+  }
+  EXPECT_EQ(r.out.find("046d"), std::string::npos) << "only vendor 10c4 is described";
+  for (const char* text : {"control 40 02 0002 (enable): ok", "bulk out 0x01: 3 bytes  30 49 04",
+                           "bulk in 0x81: 19 bytes"}) {
+    EXPECT_NE(r.err.find(text), std::string::npos) << text << "\n" << r.err;
+  }
+
+  r = RunCli({"--simulate", "usbmsg:ZQL22X,no-access", "interfaces"});
+  EXPECT_EQ(r.code, kExitNoInterface);
+  EXPECT_NE(r.err.find("USB device 10c4:8e03 at 1-3 cannot be opened: permission denied: "
+                       "install the udev rule 60-zentra-ir.rules"),
+            std::string::npos)
+      << r.err;
+
+  // The real host: libusb loaded at run time, or not available; either way it runs.
+  r = RunCli({"interfaces", "--usb-debug"});
+  EXPECT_TRUE(r.code == kExitOk || r.code == kExitNoInterface) << r.err;
+  EXPECT_TRUE(r.out.find("USB") != std::string::npos) << r.out;
 }
 
 // --- settings: refused before anything is sent ------------------------------------
