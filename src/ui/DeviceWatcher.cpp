@@ -1,6 +1,7 @@
 #include "ui/DeviceWatcher.h"
 
 #include <QSocketNotifier>
+#include <QStringList>
 
 #ifdef __linux__
 #include <libudev.h>
@@ -15,11 +16,26 @@ bool IsUsbDeviceChange(const DeviceChange& change) {
 
 bool IsIrInterfaceChange(const DeviceChange& change) {
   if (!IsUsbDeviceChange(change)) return false;
+  if (!change.vendorId.isEmpty())
+    return change.vendorId.compare(QLatin1String("10c4"), Qt::CaseInsensitive) == 0;
   static const char* const kFamilies[] = {"dgl700", "zrv510", "zrv520", "dglnano", "ir interface"};
   for (const char* family : kFamilies) {
     if (change.product.contains(QLatin1String(family), Qt::CaseInsensitive)) return true;
   }
   return false;
+}
+
+void ParseUeventProduct(const QString& product, QString& vendorId, QString& productId) {
+  vendorId.clear();
+  productId.clear();
+  const QStringList parts = product.split(QLatin1Char('/'));
+  if (parts.size() != 3) return;
+  bool vendorOk = false, productOk = false;
+  const uint vendor = parts[0].toUInt(&vendorOk, 16);
+  const uint id = parts[1].toUInt(&productOk, 16);
+  if (!vendorOk || !productOk || vendor > 0xFFFF || id > 0xFFFF) return;
+  vendorId = QStringLiteral("%1").arg(vendor, 4, 16, QLatin1Char('0'));
+  productId = QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
 }
 
 #ifdef __linux__
@@ -81,6 +97,9 @@ class UdevDeviceWatcher : public DeviceWatcher {
       change.deviceType = devtype ? QString::fromLatin1(devtype) : QString();
       change.vendorId = Property(device, "ID_VENDOR_ID");
       change.productId = Property(device, "ID_MODEL_ID");
+      // The kernel's own IDs, where udev added none (its database may be gone on removal).
+      if (change.vendorId.isEmpty())
+        ParseUeventProduct(Property(device, "PRODUCT"), change.vendorId, change.productId);
       // The model text from the device itself; a removal carries what udev stored.
       change.product = Property(device, "ID_MODEL_FROM_DATABASE");
       const QString model = Property(device, "ID_MODEL");

@@ -20,10 +20,15 @@ struct DeviceChange {
   QString productId;  // four hex digits, when known
 };
 
-// True when the change concerns a whole USB device that is an IR interface (its product
-// text names one of the interface families). Serial (COM) ports never count: a serial
-// interface is found again by the "?" button, as the user expects.
+// True when the change concerns a whole USB device that is an IR interface: a device of
+// vendor 10c4 (when the vendor is unknown, one whose product text names an interface
+// family). Serial (COM) ports never count: a serial interface is found again by the "?"
+// button, as the user expects.
 bool IsIrInterfaceChange(const DeviceChange& change);
+
+// The vendor and product IDs (four lower-case hex digits each) from the kernel's
+// PRODUCT property of a USB device ("10c4/8e01/100"); both empty for any other form.
+void ParseUeventProduct(const QString& product, QString& vendorId, QString& productId);
 
 // True when the change concerns a whole USB device of any kind.
 bool IsUsbDeviceChange(const DeviceChange& change);

@@ -105,10 +105,31 @@ TEST(DeviceChangeFilter, OnlyWholeUsbInterfacesCount) {
       {{A::Arrived, "usb", "usb_interface", "dgl700", "", ""}, false, false},
       {{A::Arrived, "tty", "", "DGLnano", "", ""}, false, false},  // serial ports never
       {{A::Left, "block", "disk", "zrv510 stick", "", ""}, false, false},
+      // A known vendor decides: every IR interface is a device of vendor 10c4.
+      {{A::Arrived, "usb", "usb_device", "", "10c4", "8e01"}, true, true},
+      {{A::Left, "usb", "usb_device", "Some Name", "10C4", "8e03"}, true, true},
+      {{A::Arrived, "usb", "usb_device", "dgl700 clone", "0403", "6001"}, false, true},
+      {{A::Arrived, "usb", "usb_interface", "", "10c4", "8e01"}, false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(IsIrInterfaceChange(c.change), c.irInterface) << c.change.product.toStdString();
     EXPECT_EQ(IsUsbDeviceChange(c.change), c.usbDevice) << c.change.product.toStdString();
+  }
+}
+
+TEST(DeviceChangeFilter, KernelProductPropertyGivesTheIds) {
+  struct Case {
+    const char* product;
+    const char* vendor;
+    const char* id;
+  };
+  for (const Case& c : {Case{"10c4/8e01/100", "10c4", "8e01"}, Case{"46d/c31c/4900", "046d", "c31c"},
+                        Case{"10c4/8e01", "", ""}, Case{"10c4x/1/1", "", ""},
+                        Case{"12345/1/1", "", ""}, Case{"", "", ""}}) {
+    QString vendor = "old", id = "old";
+    ParseUeventProduct(c.product, vendor, id);
+    EXPECT_EQ(vendor, QString(c.vendor)) << c.product;
+    EXPECT_EQ(id, QString(c.id)) << c.product;
   }
 }
 
