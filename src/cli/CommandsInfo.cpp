@@ -28,14 +28,15 @@ const char* InterfaceKindName(uint8_t kind) {
   }
 }
 
-// --usb-debug: what the USB bus holds of vendor 0x10C4, before the list is built.
+// --usb-debug: what the USB bus holds of vendor 0x10C4, before the list is built (on
+// stderr with --json, so the list stays valid JSON).
 void PrintUsbDebugReport(Session& session) {
   const Platform& platform = session.link().platform();
-  if (platform.usbBus)
-    std::printf("%s\n", UsbDebugReport(platform.usbBus->bus()).c_str());
-  else
-    std::printf("No USB bus: %s\n\n", platform.usbBusMissing.c_str());
-  std::fflush(stdout);
+  const std::string report = platform.usbBus ? UsbDebugReport(platform.usbBus->bus())
+                                             : "No USB bus: " + platform.usbBusMissing + "\n";
+  FILE* out = session.options().json ? stderr : stdout;
+  std::fprintf(out, "%s\n", report.c_str());
+  std::fflush(out);
 }
 
 int RunInterfaces(Session& session, bool usbDebug) {
