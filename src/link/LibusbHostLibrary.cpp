@@ -241,7 +241,10 @@ SiStatus LibusbHostLibrary::SI_Read(SiHandle handle, uint8_t* buffer, uint32_t b
   if (buffer == nullptr) return SI_INVALID_PARAMETER;
   if (dev->gone) return SI_READ_ERROR;
   const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeoutMs_);
-  auto lastBytes = Clock::time_point::min();  // when bytes last came for this read
+  // How long the IN endpoint has been listened to in vain since bytes last came: the
+  // time bulk transfers stood open without data, so a busy host that is late to ask
+  // again never mistakes its own delay for a quiet device.
+  unsigned silentMs = 0;
   uint32_t got = 0;
   while (true) {
     const uint32_t take =
@@ -250,26 +253,26 @@ SiStatus LibusbHostLibrary::SI_Read(SiHandle handle, uint8_t* buffer, uint32_t b
       std::memcpy(buffer + got, dev->received.data(), take);
       dev->received.erase(dev->received.begin(), dev->received.begin() + take);
       got += take;
-      lastBytes = Clock::now();
+      silentMs = 0;
     }
     bytesReturned = got;
     if (got == bytesToRead) return SI_SUCCESS;
     if (dev->gone) return SI_READ_ERROR;
-    const auto now = Clock::now();
-    if (now >= deadline) break;
+    if (got > 0 && silentMs >= kReplyQuietMs) break;  // the device has finished its reply
+    if (Clock::now() >= deadline) break;
     unsigned wait = std::min(MsUntil(deadline), kWaitSliceMs);
-    if (got > 0) {
-      const auto quietEnd = lastBytes + std::chrono::milliseconds(kReplyQuietMs);
-      if (now >= quietEnd) break;  // the device has finished its reply
-      wait = std::min(wait, std::max(MsUntil(quietEnd), 1u));
-    }
+    if (got > 0) wait = std::min(wait, kReplyQuietMs - silentMs);
+    wait = std::max(wait, 1u);
     const size_t before = dev->received.size();
-    const int result = ReceiveSome(*dev, std::max(wait, 1u));
+    const int result = ReceiveSome(*dev, wait);
     if (result != kUsbOk && result != kUsbErrorTimeout) {
       // What did come stays buffered for a later read (a flush drops it).
       return SI_READ_ERROR;
     }
-    if (dev->received.size() == before) PumpEvents();
+    if (dev->received.size() == before) {
+      silentMs += wait;
+      PumpEvents();
+    }
     if (ByHandle(handle) != dev) return SI_INVALID_HANDLE;  // closed while waiting
   }
   if (got == 0) {
