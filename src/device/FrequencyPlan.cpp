@@ -218,7 +218,7 @@ bool GroupLockClick(TDeviceData& data, int group, bool checked) {
 bool GroupHiddenClick(TDeviceData& data, int group, bool checked, PlanWarning& warning) {
   if (IsSyncGroup(data, group)) return false;
   data.SetGroupHidden(group, checked);
-  if (checked && data.AllGroupsHidden()) {
+  if (checked && data.EveryGroupHidden()) {
     data.SetGroupHidden(group, false);
     warning.text = kNotAllGroupsHidden;
   }
@@ -238,7 +238,7 @@ GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int g
     result.lockChecked = data.IsGroupLocked(group);
     if (hiddenChecked) {
       data.SetGroupHidden(group, true);
-      if (data.AllGroupsHidden()) {
+      if (data.EveryGroupHidden()) {
         data.SetGroupHidden(group, false);
         result.warnings.push_back({kNotAllGroupsHidden});
       } else if (group == data.curGroup) {

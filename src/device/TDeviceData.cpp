@@ -119,6 +119,15 @@ bool TDeviceData::AllGroupsHidden() const {
   return true;
 }
 
+bool TDeviceData::EveryGroupHidden() const {
+  if (AllGroupsHidden()) return true;
+  const int bound = GroupBound();
+  if (bound <= 0) return false;
+  for (int g = 0; g < bound; ++g)
+    if (!IsGroupHidden(g)) return false;
+  return true;
+}
+
 bool TDeviceData::IsFrequencyAllowed(int32_t freqKHz) const {
   if (freqKHz < 0) return false;
   int32_t m = freqKHz / 1000;

@@ -114,6 +114,10 @@ struct TDeviceData {
   bool IsGroupHidden(int group) const;
   // True when every bit of the hidden mask is set, whatever the group count.
   bool AllGroupsHidden() const;
+  // True when no group of this transmitter is left visible: every bit of the mask, or
+  // every group it has (a transmitter with fewer than 40 groups is all hidden long
+  // before the mask is full). The one rule of every path that hides groups.
+  bool EveryGroupHidden() const;
 
   // True when a frequency (kHz) lies within the tuning limits and in a sub-band whose
   // power is non-zero (or above the last sub-band edge).

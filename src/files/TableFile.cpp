@@ -256,14 +256,6 @@ void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::strin
   }
 }
 
-bool EveryGroupHidden(const TDeviceData& d) {
-  if (d.groupCount <= 0) return false;
-  for (int g = 0; g < d.groupCount; ++g) {
-    if (!d.IsGroupHidden(g)) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFile& ini,
@@ -327,7 +319,7 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
   // The group masks go out even after an interruption, so that the flags of the
   // groups loaded so far reach the transmitter.
   if (d.groupLockSupported || d.groupHiddenSupported) {
-    if (d.AllGroupsHidden() || EveryGroupHidden(d)) {
+    if (d.EveryGroupHidden()) {
       d.SetGroupHidden(0, false);
       Memo(progress, result, Fmt("Not all groups hidden -> free Group=%02d", 1));
     }

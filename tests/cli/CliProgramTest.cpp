@@ -318,6 +318,14 @@ TEST(CliTableTest, ChannelEditIsKeptAndBadEntriesAreRefused) {
   r = sim.Cli({"--json", "table", "show", "01"});
   EXPECT_EQ(Json(r)["name"].toString().trimmed().toStdString(), "STAGE");
   EXPECT_TRUE(Json(r)["locked"].toBool());
+
+  // Four groups: the last visible one stays visible, long before the mask is full.
+  // Group 02 is tuned, so it goes last.
+  for (const char* g : {"00", "01", "03"})
+    ASSERT_EQ(sim.Cli({"table", "group", g, "--hidden", "on"}).code, kExitOk) << g;
+  r = sim.Cli({"table", "group", "02", "--hidden", "on"});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_NE(r.err.find("Not All Groups Hidden"), std::string::npos) << r.err;
 }
 
 // --- memory transfers ------------------------------------------------------------

@@ -175,3 +175,28 @@ TEST(FrequencyPlan, GroupFlagsAndNameSave) {
   const GroupView sync = ReadGroup(p.link, p.d, p.d.syncGroup);
   EXPECT_EQ(sync.name, "Sync for the");
 }
+
+TEST(FrequencyPlan, HidingNeverLeavesEveryGroupOfTheTransmitterHidden) {
+  // Fewer groups than the 40 bits of the mask, and the full 40.
+  for (int groups : {5, 40}) {
+    SCOPED_TRACE(groups);
+    Plan p("ZQL21X", groups, 2);
+    const int last = groups - 1;  // group 0 is tuned, so the last one is hidden last
+    PlanWarning w;
+    for (int g = 1; g < last; ++g) EXPECT_TRUE(GroupHiddenClick(p.d, g, true, w));
+    EXPECT_TRUE(GroupHiddenClick(p.d, 0, true, w));
+    EXPECT_TRUE(w.empty());
+    EXPECT_FALSE(GroupHiddenClick(p.d, last, true, w));
+    EXPECT_EQ(w.text, kNotAllGroupsHidden);
+    EXPECT_FALSE(p.d.IsGroupHidden(last));
+
+    // The SAVE button checks the same rule before anything is sent.
+    GroupSaveResult r = SaveGroupFlagsAndName(p.link, p.d, last, false, true, "LAST");
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0].text, kNotAllGroupsHidden);
+    EXPECT_FALSE(r.hiddenChecked);
+    EXPECT_TRUE(r.locksWritten);
+    const int lastBit = (p.tx().groupHiddenMask[last / 8] >> (last % 8)) & 1;
+    EXPECT_EQ(lastBit, 0);
+  }
+}

@@ -105,8 +105,11 @@ TEST(TDeviceData, AllGroupsHiddenNeedsEveryMaskBit) {
   TDeviceData d;
   d.syncSupported = 1;
   d.groupCount = d.syncGroup = 20;
-  for (int g = 0; g < 20; ++g) d.SetGroupHidden(g, true);
+  for (int g = 0; g < 19; ++g) d.SetGroupHidden(g, true);
+  EXPECT_FALSE(d.EveryGroupHidden());
+  d.SetGroupHidden(19, true);
   EXPECT_FALSE(d.AllGroupsHidden());
+  EXPECT_TRUE(d.EveryGroupHidden());  // every group this transmitter has
   d.groupHiddenMask.fill(0xFF);
   EXPECT_TRUE(d.AllGroupsHidden());
   d.groupHiddenMask[4] = 0x7F;
