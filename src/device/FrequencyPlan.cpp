@@ -253,7 +253,10 @@ GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int g
   result.locksWritten = SendLockFlags(link, data);
 
   CommandSet commands(link, data);
-  if (sync) {
+  if (!data.groupNamesSupported) {
+    // A transmitter without group names has no name command to send.
+    result.nameText = CleanGroupNameText(nameText, sync ? 12 : 8);
+  } else if (sync) {
     result.nameText = CleanGroupNameText(nameText, 12);
     result.nameWritten = commands.WriteSyncGroupName(result.nameText);
   } else if (!data.syncSupported && group == data.groupCount) {

@@ -117,7 +117,7 @@ struct GroupSaveResult {
 };
 // The SAVE button of a group: group lock and hidden bits from the boxes (hiding the last
 // visible group or the tuned group refused), the menu lock bytes with both group masks,
-// then the group's (or the sync) name from the edit text.
+// then the group's (or the sync) name from the edit text when the transmitter has names.
 GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int group,
                                       bool lockChecked, bool hiddenChecked,
                                       const std::string& nameText);

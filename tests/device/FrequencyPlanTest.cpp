@@ -14,8 +14,8 @@ using namespace zentra::seqtest;
 namespace {
 
 struct Plan {
-  explicit Plan(const char* model, int groups = 0, int channels = 0) {
-    sim::TransmitterSpec spec = Spec(model, "129");
+  explicit Plan(const char* model, int groups = 0, int channels = 0, const char* version = "129") {
+    sim::TransmitterSpec spec = Spec(model, version);
     spec.groups = groups;
     spec.channels = channels;
     link.Enter(spec);
@@ -199,4 +199,14 @@ TEST(FrequencyPlan, HidingNeverLeavesEveryGroupOfTheTransmitterHidden) {
     const int lastBit = (p.tx().groupHiddenMask[last / 8] >> (last % 8)) & 1;
     EXPECT_EQ(lastBit, 0);
   }
+}
+
+TEST(FrequencyPlan, GroupSaveSendsNoNameToATransmitterWithoutNames) {
+  Plan p("ZQK120", 0, 0, "103");  // group locks, no names, no sync channel
+  ASSERT_TRUE(p.d.groupLockSupported && !p.d.groupNamesSupported);
+  const GroupSaveResult r = SaveGroupFlagsAndName(p.link, p.d, 2, true, false, "X");
+  EXPECT_TRUE(r.locksWritten);
+  EXPECT_FALSE(r.nameWritten);
+  ASSERT_EQ(p.link.log.size(), 1u);  // the lock bytes only
+  EXPECT_EQ(p.tx().groupLockMask[0], 0x04);
 }
