@@ -1,10 +1,18 @@
 #include "ui/FrequencyPlanView.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
+#include <QScrollBar>
 
-#include "device/FrequencyPlan.h"
+#include "device/CommandSet.h"
 #include "device/FullRead.h"
+#include "device/ItemLists.h"
+#include "device/MenuFlags.h"
 #include "device/TDeviceData.h"
+#include "link/IrLink.h"
+#include "link/LinkWait.h"
+#include "ui/UserMessages.h"
 #include "ui/WindowState.h"
 #include "ui_FrequencyPlanView.h"
 
@@ -14,20 +22,61 @@ namespace {
 // Column widths of the frequency grid: channel, frequency, lock, hidden.
 constexpr int kGridColumnWidths[4] = {30, 80, 70, 70};
 constexpr int kGridRowHeight = 18;
+constexpr int kGroupNameLength = 8;
+constexpr int kSyncNameLength = 12;
+
+QString Latin1(const std::string& s) { return QString::fromLatin1(s.c_str()); }
+
 }  // namespace
 
-FrequencyPlanView::FrequencyPlanView(QWidget* parent) : WindowView(parent), ui(std::make_unique<Ui::FrequencyPlanView>()) {
+FrequencyPlanView::UpdatingScope::UpdatingScope(WindowState& state)
+    : state_(state), previous_(state.updating) {
+  state_.updating = true;
+}
+
+FrequencyPlanView::UpdatingScope::~UpdatingScope() { state_.updating = previous_; }
+
+FrequencyPlanView::FrequencyPlanView(QWidget* parent)
+    : WindowView(parent), ui(std::make_unique<Ui::FrequencyPlanView>()) {
   ui->setupUi(this);
   QTableWidget* grid = ui->gridFrequencies;
   for (int c = 0; c < 4; ++c) grid->setColumnWidth(c, kGridColumnWidths[c]);
   grid->verticalHeader()->setVisible(false);
   grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
   grid->setHorizontalHeaderLabels({"CH", "Frequency", "Lock", "Hidden"});
+  grid->setItemDelegate(new FrequencyCellDelegate(*this, grid));
 }
 
 FrequencyPlanView::~FrequencyPlanView() = default;
 
+void FrequencyPlanView::Attach(WindowState& s) {
+  WindowView::Attach(s);
+  QTableWidget* grid = ui->gridFrequencies;
+  grid->viewport()->installEventFilter(this);
+  grid->verticalScrollBar()->installEventFilter(this);
+  connect(grid, &QTableWidget::currentCellChanged, this,
+          [this] { RunGuarded([this] { gridFrequenciesSelectCell(); }); });
+  connect(ui->listFrequenciesGroup, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0 && !state->updating) RunGuarded([this] { listFrequenciesGroupChange(); });
+  });
+  connect(ui->ckGroupLock, &QCheckBox::clicked, this,
+          [this] { RunGuarded([this] { ckGroupLockClick(); }); });
+  connect(ui->ckGroupHidden, &QCheckBox::clicked, this,
+          [this] { RunGuarded([this] { ckGroupHiddenClick(); }); });
+  connect(ui->ButtonSaveLockHidden, &QPushButton::clicked, this,
+          [this] { RunGuarded([this] { ButtonSaveLockHiddenClick(); }); });
+  // The Tuning box (or a preset) moved the tuning: the yellow cell follows it.
+  connect(state, &WindowState::tuningChanged, this,
+          [this] { ui->gridFrequencies->viewport()->update(); });
+}
+
+// ---------------------------------------------------------------------------------
+// Showing the transmitter
+
 void FrequencyPlanView::ResetDisplay() {
+  ++generation_;
+  shown_ = GroupView{};
+  lastHitColumn_ = lastHitRow_ = -1;
   QTableWidget* grid = ui->gridFrequencies;
   grid->clearContents();
   grid->setRowCount(1);
@@ -35,34 +84,184 @@ void FrequencyPlanView::ResetDisplay() {
   WindowView::ResetDisplay();
 }
 
-void FrequencyPlanView::ShowEditLock() {
-  if (state->device.groupNamesSupported) SetControlEnabled(ui->EditGroupName, !state->editLocked);
-}
-
 void FrequencyPlanView::ShowReadResult(const FullReadResult& result) {
-  // The first group of the frequency table, as the read brought it in.
+  ++generation_;
   const TDeviceData& d = state->device;
-  auto latin1 = [](const std::string& s) { return QString::fromLatin1(s.c_str()); };
   QTableWidget* grid = ui->gridFrequencies;
   const bool flags = d.channelFlagsSupported != 0;
   grid->setHorizontalHeaderLabels({"CH", "Frequency", flags ? "Lock" : "-", flags ? "Hidden" : "-"});
-  const GroupView& view = result.firstGroup;
-  // The grid may be scrolled through; its editing handlers check the edit lock.
-  EnableControl(grid);
   grid->clearContents();
-  grid->setRowCount(std::max<int>(1, int(view.rows.size())));
-  for (int row = 0; row < int(view.rows.size()); ++row) {
-    const ChannelRow& channel = view.rows[row];
-    auto cell = [&](int column, const QString& text) {
-      grid->setItem(row, column, new QTableWidgetItem(text));
-    };
-    cell(0, QString::asprintf("%02d", row));
-    if (channel.freqRead) cell(1, latin1(FormatMHz(channel.freqKHz)));
-    if (flags && channel.flagsRead) {
-      cell(2, channel.locked ? "lock" : "");
-      cell(3, channel.hidden ? "hidden" : "");
+  grid->setRowCount(std::max(1, std::min<int>(d.channelCount, kMaxChannels)));
+  ClearChannelCells();
+
+  const ItemList groups = GroupListItems(d);
+  QComboBox* list = ui->listFrequenciesGroup;
+  list->clear();
+  for (const std::string& item : groups) list->addItem(Latin1(item));
+  if (groups.empty()) return;  // the table size could not be read: nothing to browse
+
+  // The grid, the group list and the table-file buttons come to life with the table.
+  for (QWidget* control : {static_cast<QWidget*>(grid), static_cast<QWidget*>(list),
+                           static_cast<QWidget*>(ui->btnFrequenciesLoad),
+                           static_cast<QWidget*>(ui->btnFrequenciesSave)}) {
+    EnableControl(control);
+  }
+  const LockPanel locks = LockPanelState(d);
+  groupLockEnabled_ = locks.groupLockEnabled && d.groupLockSupported;
+  groupHiddenEnabled_ = locks.groupHiddenEnabled && d.groupHiddenSupported;
+  SetControlEnabled(ui->ButtonSaveLockHidden,
+                    groupLockEnabled_ || groupHiddenEnabled_ || d.groupNamesSupported);
+  list->setCurrentIndex(0);
+  // The full read has brought in the first group already.
+  ShowGroup(result.firstGroup);
+}
+
+void FrequencyPlanView::ShowEditLock() {
+  const TDeviceData& d = state->device;
+  if (!d.groupNamesSupported || shown_.group < 0) return;
+  SetControlEnabled(ui->EditGroupName, !state->editLocked);
+  if (!state->editLocked) return;
+  // Locking drops a name typed but not saved: the edit shows the transmitter's again.
+  std::string name;
+  const bool read = shown_.isSync ? state->commands.ReadSyncGroupName(name)
+                                  : state->commands.ReadGroupName(shown_.group, name);
+  if (read) ui->EditGroupName->setText(Latin1(name));
+}
+
+bool FrequencyPlanView::Reload() {
+  const TDeviceData& d = state->device;
+  if (d.modelType == 0 || shown_.group < 0) return true;
+  QComboBox* list = ui->listFrequenciesGroup;
+  const int index = list->currentIndex();
+  UpdatingScope updating(*state);
+  list->clear();
+  for (const std::string& item : GroupListItems(d)) list->addItem(Latin1(item));
+  if (list->count() == 0) return false;
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : 0);
+  return listFrequenciesGroupChange();
+}
+
+void FrequencyPlanView::ShowGroup(const GroupView& view) {
+  shown_ = view;
+  ShowChannelRows();
+  ShowGroupChecks();
+  ShowGroupName(view);
+  ui->gridFrequencies->clearSelection();
+  ui->gridFrequencies->viewport()->update();
+}
+
+void FrequencyPlanView::ShowGroupChecks() {
+  const TDeviceData& d = state->device;
+  QCheckBox* lock = ui->ckGroupLock;
+  QCheckBox* hidden = ui->ckGroupHidden;
+  if (shown_.group < 0 || shown_.isSync) {
+    DisableControl(lock);
+    DisableControl(hidden);
+    return;
+  }
+  // An ordinary group shown after SYNC gets its boxes back as the read at connect
+  // enabled them.
+  SetControlEnabled(lock, groupLockEnabled_);
+  SetControlEnabled(hidden, groupHiddenEnabled_);
+  if (d.groupLockSupported) lock->setChecked(d.IsGroupLocked(shown_.group));
+  if (d.groupHiddenSupported) hidden->setChecked(d.IsGroupHidden(shown_.group));
+}
+
+void FrequencyPlanView::ShowGroupName(const GroupView& view) {
+  const TDeviceData& d = state->device;
+  // Without a sync channel no name is read and the edit stays as it is.
+  if (!d.syncSupported) return;
+  QLineEdit* edit = ui->EditGroupName;
+  edit->setMaxLength(view.isSync ? kSyncNameLength : kGroupNameLength);
+  SetControlEnabled(edit, d.groupNamesSupported && !state->editLocked);
+  // A name that could not be read leaves the edit empty rather than showing the name
+  // of the group shown before.
+  edit->setText(view.nameRead ? Latin1(view.name) : QString());
+}
+
+std::string FrequencyPlanView::GroupNameText() const {
+  std::string text;
+  for (const QChar ch : ui->EditGroupName->text()) {
+    const char16_t u = ch.unicode();
+    text.push_back(u >= 32 && u <= 126 ? static_cast<char>(u) : ' ');
+  }
+  return text;
+}
+
+void FrequencyPlanView::WarnWithBeep(const std::string& text) {
+  if (state->beep) state->beep();
+  ShowUserMessage(state->window, kWarningTitle, Latin1(text), QMessageBox::Warning);
+}
+
+bool FrequencyPlanView::StillShowing(int generation) const {
+  return generation == generation_ && state->device.modelType != 0;
+}
+
+// ---------------------------------------------------------------------------------
+// The group box
+
+bool FrequencyPlanView::listFrequenciesGroupChange() {
+  const int group = ui->listFrequenciesGroup->currentIndex();
+  if (group < 0 || state->device.modelType == 0) return false;
+  UpdatingScope updating(*state);
+  const int generation = generation_;
+  ClearChannelCells();
+  // Events run between the commands so the window stays alive through up to 60
+  // channels; user input waits.
+  const GroupView view =
+      ReadGroup(state->link, state->device, group, [] { PumpEvents(); });
+  if (!StillShowing(generation)) return false;
+  ShowGroup(view);
+  return view.ok;
+}
+
+void FrequencyPlanView::ckGroupLockClick() {
+  if (!state->AcceptUserChange([this] { ShowGroupChecks(); })) return;
+  if (shown_.group < 0) return;
+  ui->ckGroupLock->setChecked(
+      GroupLockClick(state->device, shown_.group, ui->ckGroupLock->isChecked()));
+}
+
+void FrequencyPlanView::ckGroupHiddenClick() {
+  if (!state->AcceptUserChange([this] { ShowGroupChecks(); })) return;
+  if (shown_.group < 0) return;
+  UpdatingScope updating(*state);
+  PlanWarning warning;
+  ui->ckGroupHidden->setChecked(GroupHiddenClick(state->device, shown_.group,
+                                                 ui->ckGroupHidden->isChecked(), warning));
+  if (!warning.empty()) WarnWithBeep(warning.text);
+}
+
+void FrequencyPlanView::ButtonSaveLockHiddenClick() {
+  if (!state->AcceptUserChange([this] { ShowGroupChecks(); })) return;
+  if (shown_.group < 0) return;
+  UpdatingScope updating(*state);
+  TDeviceData& d = state->device;
+  const int group = shown_.group;
+  const GroupSaveResult saved =
+      SaveGroupFlagsAndName(state->link, d, group, ui->ckGroupLock->isChecked(),
+                            ui->ckGroupHidden->isChecked(), GroupNameText());
+  if (!shown_.isSync) {
+    ui->ckGroupLock->setChecked(saved.lockChecked);
+    ui->ckGroupHidden->setChecked(saved.hiddenChecked);
+  }
+  if (d.groupNamesSupported) ui->EditGroupName->setText(Latin1(saved.nameText));
+  for (const PlanWarning& warning : saved.warnings) WarnWithBeep(warning.text);
+  if (saved.nameRefused && state->beep) state->beep();
+
+  // Read back what the transmitter now holds: the group masks and the name.
+  RefreshLockFlags(state->link, d);
+  ShowGroupChecks();
+  if (d.groupNamesSupported && d.syncSupported) {
+    std::string name;
+    const bool read = shown_.isSync ? state->commands.ReadSyncGroupName(name)
+                                    : state->commands.ReadGroupName(group, name);
+    if (read) {
+      shown_.name = name;
+      ui->EditGroupName->setText(Latin1(name));
     }
   }
+  emit state->frequencyTableChanged(group);
 }
 
 }  // namespace zentra

@@ -1,0 +1,338 @@
+// The "Tuning Frequencies" box of the real window against a simulated transmitter:
+// browsing groups and SYNC, the tuned-channel highlight, ctrl-click tuning, double-click
+// flag toggles with their refusals, the frequency dialog, the group boxes with SAVE, the
+// wheel, and the edit lock. Mouse input goes through the grid's viewport as a user's
+// would; the dialog is answered from inside its modal loop.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+#include <functional>
+
+#include "device/TDeviceData.h"
+#include "ui/FrequencyPlanView.h"
+#include "ui/TformFrequencyForm.h"
+#include "ui/TformMainForm.h"
+#include "ui/WindowFixture.h"
+
+namespace zentra {
+namespace {
+
+constexpr uint8_t kWriteGroupChannel = 0xC3;
+constexpr uint8_t kWriteChannelFrequency = '>';
+
+class FrequencyPlanViewTest : public WindowFixture {
+ protected:
+  void Show(const std::string& spec, bool unlock = true) {
+    Arrive(spec, unlock);
+    window->show();
+    view = ui->frequencyPlan;
+    grid = plan->gridFrequencies;
+  }
+  sim::SimTransmitterState& tx() { return world->transmitter()->state(); }
+  QString Cell(int row, int column) const {
+    const QTableWidgetItem* item = grid->item(row, column);
+    return item ? item->text() : QString();
+  }
+  QStringList GroupItems() const {
+    QStringList items;
+    for (int i = 0; i < plan->listFrequenciesGroup->count(); ++i)
+      items << plan->listFrequenciesGroup->itemText(i);
+    return items;
+  }
+  // Selects a group as the user would; the same group again is read again.
+  void SelectGroup(int index) {
+    if (plan->listFrequenciesGroup->currentIndex() == index) view->listFrequenciesGroupChange();
+    else plan->listFrequenciesGroup->setCurrentIndex(index);
+    world->ClearRequestLog();
+  }
+  QPoint CellCentre(int row, int column) const {
+    return grid->visualRect(grid->model()->index(row, column)).center();
+  }
+  void Click(int row, int column, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, CellCentre(row, column));
+  }
+  // Double-clicks a cell; `answer` runs on the frequency dialog if one opens (left open,
+  // it is cancelled so the test never hangs).
+  void DoubleClick(int row, int column, std::function<void(TformFrequency&)> answer = {}) {
+    dialogs = 0;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<TformFrequency*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      poll.stop();
+      ++dialogs;
+      if (answer) answer(*dialog);
+      if (dialog->isVisible()) dialog->form().btnCancel->click();
+    });
+    poll.start();
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(row, column));
+  }
+  QColor Pixel(int row, int column) {
+    const QImage image = grid->viewport()->grab().toImage();
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    return image.pixelColor(cell.right() - 3, cell.center().y());
+  }
+  std::vector<QString> MessageTexts() const {
+    std::vector<QString> texts;
+    for (const UserMessage& m : messages) texts.push_back(m.text);
+    return texts;
+  }
+  int Sent(uint8_t code) const {
+    const std::vector<uint8_t> codes = CommandsSent();
+    return int(std::count(codes.begin(), codes.end(), code));
+  }
+
+  FrequencyPlanView* view = nullptr;
+  QTableWidget* grid = nullptr;
+  int dialogs = 0;
+};
+
+struct GroupListCase {
+  const char* spec;
+  QStringList firstItems;
+  QString lastItem;
+  int items;
+};
+
+class GroupListTest : public FrequencyPlanViewTest,
+                      public ::testing::WithParamInterface<GroupListCase> {};
+
+TEST_P(GroupListTest, ListsEveryGroupAndShowsSyncInTheFirstRow) {
+  const GroupListCase& c = GetParam();
+  Show(c.spec);
+  const QStringList items = GroupItems();
+  ASSERT_EQ(items.size(), c.items);
+  EXPECT_EQ(items.mid(0, 2), c.firstItems);
+  EXPECT_EQ(items.back(), c.lastItem);
+  EXPECT_EQ(grid->rowCount(), 16);  // 16 channel rows below the title row
+  EXPECT_EQ(Cell(15, 0), "15");
+  EXPECT_EQ(Cell(3, 1), QString::asprintf("%.03f", tx().table[0][3].freqKHz * 0.001));
+
+  const TDeviceData& d = window->deviceData();
+  if (!d.syncSupported) {
+    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), "-");
+    return;
+  }
+  tx().table[d.syncGroup][0].freqKHz = 531250;
+  SelectGroup(d.syncGroup);
+  EXPECT_EQ(Cell(0, 1), "531.250");
+  for (int row = 1; row < 16; ++row) EXPECT_TRUE(Cell(row, 1).isEmpty()) << row;
+  EXPECT_EQ(plan->EditGroupName->text(), "SYNC CHANNEL");
+  EXPECT_FALSE(plan->ckGroupLock->isEnabled());
+  EXPECT_FALSE(plan->ckGroupHidden->isChecked());
+
+  // An ordinary group after SYNC gets its boxes back.
+  tx().table[2][4].hidden = true;
+  window->deviceData().SetGroupLock(2, true);
+  SelectGroup(2);
+  EXPECT_EQ(Cell(4, 3), "hidden");
+  EXPECT_EQ(plan->EditGroupName->text(), "GROUP 02");
+  EXPECT_TRUE(plan->ckGroupLock->isEnabled());
+  EXPECT_TRUE(plan->ckGroupLock->isChecked());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, GroupListTest,
+    ::testing::Values(
+        GroupListCase{"nano:ZQL21@129,groups=8,channels=16", {"00", "01"}, "SYNC", 9},
+        GroupListCase{"nano:ZQL12@129,groups=8,channels=16", {"01", "02"}, "SYNC", 9},
+        GroupListCase{"nano:ZQK120@103,groups=8,channels=16", {"01", "02"}, "08", 8}));
+
+TEST_F(FrequencyPlanViewTest, CtrlClickTunesAndTheYellowCellFollowsTheTuning) {
+  Show("nano:ZQL22X@129,groups=4,channels=16");
+  const QColor yellow(255, 255, 0);
+  EXPECT_EQ(Pixel(0, 1), yellow);  // the simulator starts tuned to 00/00
+  QSignalSpy tuned(&window->state(), &WindowState::tuningChanged);
+
+  // A plain click never tunes.
+  Click(5, 1);
+  EXPECT_EQ(Requests(), 0u);
+
+  Click(5, 1, Qt::ControlModifier);
+  EXPECT_EQ(tx().curChannel, 5);
+  EXPECT_EQ(window->deviceData().curFreqKHz, int32_t(tx().table[0][5].freqKHz));
+  EXPECT_EQ(tuned.count(), 1);
+  EXPECT_EQ(Pixel(5, 1), yellow);
+  EXPECT_NE(Pixel(0, 1), yellow);
+  EXPECT_TRUE(grid->selectedItems().isEmpty());
+
+  // A hidden channel is not tuned.
+  tx().table[0][7].hidden = true;
+  world->ClearRequestLog();
+  Click(7, 1, Qt::ControlModifier);
+  EXPECT_EQ(Sent(kWriteGroupChannel), 0);
+  EXPECT_EQ(tx().curChannel, 5);
+
+  // The Tuning box moved the tuning: the highlight follows its signal.
+  window->deviceData().curChannel = 9;
+  emit window->state().tuningChanged();
+  EXPECT_EQ(Pixel(9, 1), yellow);
+  EXPECT_NE(Pixel(5, 1), yellow);
+}
+
+TEST_F(FrequencyPlanViewTest, DoubleClickTogglesFlagsWithTheirRefusals) {
+  Show("nano:ZQL22X@129,groups=4,channels=4");
+  QSignalSpy changed(&window->state(), &WindowState::frequencyTableChanged);
+  DoubleClick(1, 2);
+  EXPECT_TRUE(tx().table[0][1].locked);
+  EXPECT_EQ(Cell(1, 2), "lock");
+  EXPECT_EQ(changed.count(), 1);
+
+  // Channel 0 is tuned and the only one visible: it stays visible. With channel 1
+  // shown again it still stays visible, being the tuned one.
+  tx().table[0][1].hidden = tx().table[0][2].hidden = tx().table[0][3].hidden = true;
+  SelectGroup(0);
+  auto hidingChannel0IsRefused = [&](const char* warning) {
+    SCOPED_TRACE(warning);
+    messages.clear();
+    const int beepsBefore = beeps;
+    DoubleClick(0, 3);
+    ASSERT_EQ(MessageTexts(), std::vector<QString>{warning});
+    EXPECT_EQ(messages[0].title, "WARNING");
+    EXPECT_EQ(beeps, beepsBefore + 1);
+    EXPECT_FALSE(tx().table[0][0].hidden);
+    EXPECT_TRUE(Cell(0, 3).isEmpty());
+  };
+  hidingChannel0IsRefused("Not All Channels Hidden");
+  DoubleClick(1, 3);
+  EXPECT_FALSE(tx().table[0][1].hidden);
+  hidingChannel0IsRefused("Tuning Channel");
+  EXPECT_EQ(dialogs, 0);
+}
+
+struct EntryCase {
+  const char* typed;   // typed key by key (through the key filter)
+  const char* pasted;  // or set as a whole, as a paste would
+  int32_t writtenKHz;  // 0: refused
+  const char* warning;
+};
+
+TEST_F(FrequencyPlanViewTest, FrequencyDialogWritesWhatItAcceptsAndNothingElse) {
+  Show("nano:ZQL22X@129,groups=4,channels=8");
+  const EntryCase cases[] = {
+      {"5.1,2", nullptr, 512000, ""},  // point and comma are not typed
+      {nullptr, "530,5", 530500, ""},
+      {nullptr, "512,0125", 0, "Inserted value is not a valid frequency!"},
+      {nullptr, "512.010", 0, "Inserted value isn't multiple of 25.0 kHz!"},
+      {"543", nullptr, 0, "Inserted value is outside frequency range!"},
+      {nullptr, "542.025", 0, "Inserted value is outside frequency range!"},
+      {"509", nullptr, 0, "Inserted value is outside frequency range!"},  // no power there
+  };
+  for (const EntryCase& c : cases) {
+    SCOPED_TRACE(c.typed ? c.typed : c.pasted);
+    messages.clear();
+    world->ClearRequestLog();
+    const uint32_t before = tx().table[0][3].freqKHz;
+    DoubleClick(3, 1, [&](TformFrequency& dialog) {
+      EXPECT_EQ(dialog.form().labelMessage->text(), "Insert frequency value (range 470-542 MHz)");
+      EXPECT_EQ(dialog.form().labelStep->text(), "Step 25.000 kHz");
+      if (c.typed) QTest::keyClicks(dialog.form().editFrequency, c.typed);
+      else dialog.form().editFrequency->setText(c.pasted);
+      QTest::keyClick(dialog.form().editFrequency, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs, 1);
+    if (c.writtenKHz != 0) {
+      EXPECT_TRUE(messages.empty());
+      EXPECT_EQ(tx().table[0][3].freqKHz, uint32_t(c.writtenKHz));
+      EXPECT_EQ(Cell(3, 1), QString::asprintf("%.03f", c.writtenKHz * 0.001));
+    } else {
+      // Refused, then cancelled: nothing at all goes to the transmitter.
+      EXPECT_EQ(MessageTexts(), std::vector<QString>{c.warning});
+      EXPECT_EQ(Requests(), 0u);
+      EXPECT_EQ(tx().table[0][3].freqKHz, before);
+    }
+  }
+}
+
+TEST_F(FrequencyPlanViewTest, GroupBoxesKeepAGroupVisibleAndSaveReadsBack) {
+  Show("nano:ZQL22X@129,groups=4,channels=2");
+  for (int g : {1, 2, 0}) {
+    SelectGroup(g);
+    plan->ckGroupHidden->click();
+    EXPECT_TRUE(plan->ckGroupHidden->isChecked()) << g;
+  }
+  EXPECT_EQ(Requests(), 0u);  // the boxes change the data model only
+  SelectGroup(3);
+  plan->ckGroupHidden->click();
+  EXPECT_FALSE(plan->ckGroupHidden->isChecked());
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"Not All Groups Hidden"});
+  EXPECT_FALSE(window->deviceData().IsGroupHidden(3));
+
+  // SAVE on group 3: lock and name go out (hiding group 0, the tuned one, stays in
+  // the data model and is refused only when group 0 itself is saved).
+  QSignalSpy changed(&window->state(), &WindowState::frequencyTableChanged);
+  plan->ckGroupLock->click();
+  plan->EditGroupName->setText("ST\tAGE");
+  plan->ButtonSaveLockHidden->click();
+  EXPECT_EQ(world->transmitter()->groupName(3), "ST AGE");
+  EXPECT_EQ(plan->EditGroupName->text(), "ST AGE");
+  EXPECT_EQ(tx().groupLockMask[0], 0x08);
+  EXPECT_EQ(tx().groupHiddenMask[0], 0x07);
+  EXPECT_EQ(changed.count(), 1);
+  SelectGroup(0);
+  plan->ButtonSaveLockHidden->click();
+  EXPECT_EQ(MessageTexts().back(), "Tuning Channel");
+  EXPECT_FALSE(plan->ckGroupHidden->isChecked());
+  EXPECT_EQ(tx().groupHiddenMask[0], 0x06);
+}
+
+TEST_F(FrequencyPlanViewTest, TheWheelDoesNotScrollTheGrid) {
+  Show("nano:ZQL22X@129,groups=2,channels=60");
+  QScrollBar* bar = grid->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  for (QWidget* target : {grid->viewport(), static_cast<QWidget*>(bar)}) {
+    const QPointF at(target->width() / 2.0, target->height() / 2.0);
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+    EXPECT_EQ(bar->value(), 0);
+  }
+}
+
+TEST_F(FrequencyPlanViewTest, TheEditLockRefusesEveryChangeAndPutsItBack) {
+  Show("nano:ZQL22X@129,groups=4,channels=4", /*unlock=*/false);
+  ASSERT_TRUE(window->state().editLocked);
+  EXPECT_FALSE(plan->EditGroupName->isEnabled());
+  EXPECT_EQ(plan->EditGroupName->text(), "GROUP 00");  // shown, not editable
+
+  plan->ckGroupLock->click();
+  EXPECT_FALSE(plan->ckGroupLock->isChecked());
+  EXPECT_FALSE(window->deviceData().IsGroupLocked(0));
+  plan->ButtonSaveLockHidden->click();
+  DoubleClick(1, 2);
+  DoubleClick(1, 1);
+  Click(2, 1, Qt::ControlModifier);
+  EXPECT_EQ(beeps, 5);
+  EXPECT_EQ(dialogs, 0);
+  EXPECT_EQ(Requests(), 0u);
+
+  // Unlocked, the name may be edited; locking again shows the transmitter's name.
+  window->panelLockDblClick();
+  EXPECT_TRUE(plan->EditGroupName->isEnabled());
+  plan->EditGroupName->setText("unsaved");
+  window->panelLockDblClick();
+  EXPECT_EQ(plan->EditGroupName->text(), "GROUP 00");
+}
+
+TEST_F(FrequencyPlanViewTest, ReloadShowsWhatTheTransmitterNowHolds) {
+  Show("nano:ZQL22X@129,groups=4,channels=4");
+  SelectGroup(2);
+  tx().table[2][1].freqKHz = 500125;
+  tx().table[2][1].locked = true;
+  window->deviceData().SetGroupHidden(2, true);  // as a configuration load leaves it
+  emit window->state().reloadRequested();
+  EXPECT_EQ(plan->listFrequenciesGroup->currentIndex(), 2);
+  EXPECT_EQ(Cell(1, 1), "500.125");
+  EXPECT_EQ(Cell(1, 2), "lock");
+  EXPECT_TRUE(plan->ckGroupHidden->isChecked());
+  EXPECT_FALSE(window->state().updating);
+}
+
+}  // namespace
+}  // namespace zentra
