@@ -147,7 +147,11 @@ PlanEditResult WriteChannelFrequencyAndReload(Transactor& link, TDeviceData& dat
     result.refused = true;
   } else {
     const int group = view.isSync ? data.syncGroup : view.group;
-    result.written = CommandSet(link, data).WriteChannelFrequency(channel, group, freqKHz);
+    CommandSet commands(link, data);
+    result.written = commands.WriteChannelFrequency(channel, group, freqKHz);
+    // The tuned channel moved: the tuned frequency is what the transmitter now sends on.
+    if (result.written && group == data.curGroup && channel == data.curChannel)
+      result.tunedFrequencyRead = commands.ReadFrequency();
   }
   view = ReadGroup(link, data, view.group, pump);
   return result;
@@ -266,6 +270,19 @@ GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int g
   } else {
     result.nameText = CleanGroupNameText(nameText, 8);
     result.nameWritten = commands.WriteGroupName(group, result.nameText);
+  }
+
+  // What the transmitter now holds: the group masks (with the menu lock bytes) and the
+  // name. A failed read leaves the values as sent.
+  RefreshLockFlags(link, data);
+  if (!sync) {
+    result.lockChecked = data.IsGroupLocked(group);
+    result.hiddenChecked = data.IsGroupHidden(group);
+  }
+  std::string name;
+  if (result.nameWritten &&
+      (sync ? commands.ReadSyncGroupName(name) : commands.ReadGroupName(group, name))) {
+    result.nameText = name;
   }
   return result;
 }

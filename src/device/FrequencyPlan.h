@@ -73,11 +73,13 @@ TuneResult TuneToChannel(Transactor& link, TDeviceData& data, int group, int cha
 struct PlanEditResult {
   bool written = false;   // the write was sent and acknowledged
   bool refused = false;   // nothing of the request was carried out as asked
+  bool tunedFrequencyRead = false;  // the tuned channel was written: curFreqKHz read again
   PlanWarning warning;
 };
 
 // Writes a frequency (kHz) to a channel of the view's group (channel 0 for SYNC), then
-// re-reads the whole group into view.
+// re-reads the whole group into view, and the tuned frequency when that channel is the
+// tuned one.
 PlanEditResult WriteChannelFrequencyAndReload(Transactor& link, TDeviceData& data,
                                               GroupView& view, int channel, int32_t freqKHz,
                                               const PumpHook& pump = {});
@@ -107,9 +109,9 @@ bool GroupLockClick(TDeviceData& data, int group, bool checked);
 bool GroupHiddenClick(TDeviceData& data, int group, bool checked, PlanWarning& warning);
 
 struct GroupSaveResult {
-  bool lockChecked = false;    // the boxes as they are after the save
+  bool lockChecked = false;    // the boxes after the save, as read back
   bool hiddenChecked = false;
-  std::string nameText;        // the cleaned name written back into the edit
+  std::string nameText;        // the name for the edit: as read back, else as cleaned
   bool locksWritten = false;   // WriteLocks / WriteLocksEx acknowledged
   bool nameWritten = false;    // WriteGroupName / WriteSyncGroupName acknowledged
   bool nameRefused = false;    // sync name on a transmitter without a sync channel (beep)
@@ -117,7 +119,8 @@ struct GroupSaveResult {
 };
 // The SAVE button of a group: group lock and hidden bits from the boxes (hiding the last
 // visible group or the tuned group refused), the menu lock bytes with both group masks,
-// then the group's (or the sync) name from the edit text when the transmitter has names.
+// then the group's (or the sync) name from the edit text when the transmitter has names;
+// finally the lock bytes and the name are read back.
 GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int group,
                                       bool lockChecked, bool hiddenChecked,
                                       const std::string& nameText);

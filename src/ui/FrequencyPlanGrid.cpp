@@ -186,13 +186,9 @@ void FrequencyPlanView::EditChannelFrequency(int row) {
                                                                [] { PumpEvents(); });
   if (!StillShowing(generation)) return;
   ShowGroup(view);
-  if (!result.written) return;
-  emit state->frequencyTableChanged(view.group);
-  const int channel = view.isSync ? 0 : row;
-  if (view.group == d.curGroup && channel == d.curChannel && state->commands.ReadFrequency()) {
-    // The tuned channel got a new frequency: the Tuning box shows it read back.
-    emit state->tuningChanged();
-  }
+  if (result.written) emit state->frequencyTableChanged(view.group);
+  // The tuned channel got a new frequency: the Tuning box shows it read back.
+  if (result.tunedFrequencyRead) emit state->tuningChanged();
 }
 
 void FrequencyPlanView::EditChannelFlag(int row, bool hiddenColumn) {

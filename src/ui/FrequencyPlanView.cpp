@@ -246,21 +246,9 @@ void FrequencyPlanView::ButtonSaveLockHiddenClick() {
     ui->ckGroupHidden->setChecked(saved.hiddenChecked);
   }
   if (d.groupNamesSupported) ui->EditGroupName->setText(Latin1(saved.nameText));
+  if (saved.nameWritten) shown_.name = saved.nameText;
   for (const PlanWarning& warning : saved.warnings) WarnWithBeep(warning.text);
   if (saved.nameRefused && state->beep) state->beep();
-
-  // Read back what the transmitter now holds: the group masks and the name.
-  RefreshLockFlags(state->link, d);
-  ShowGroupChecks();
-  if (d.groupNamesSupported && d.syncSupported) {
-    std::string name;
-    const bool read = shown_.isSync ? state->commands.ReadSyncGroupName(name)
-                                    : state->commands.ReadGroupName(group, name);
-    if (read) {
-      shown_.name = name;
-      ui->EditGroupName->setText(Latin1(name));
-    }
-  }
   emit state->frequencyTableChanged(group);
 }
 

@@ -109,6 +109,11 @@ TEST(FrequencyPlan, WriteFrequencyAndTune) {
   EXPECT_EQ(p.link.log[0], (std::vector<uint8_t>{0x4D, 0x3E, 7, 3, 0x00, 0x07, 0xD0, 0x7D}));
   EXPECT_EQ(g.rows[7].freqKHz, 512125);
   EXPECT_EQ(FormatMHz(g.rows[7].freqKHz), "512.125");
+  EXPECT_FALSE(r.tunedFrequencyRead);
+  // The tuned channel (00 of group 00): the tuned frequency is read again.
+  GroupView g0 = ReadGroup(p.link, p.d, 0);
+  EXPECT_TRUE(WriteChannelFrequencyAndReload(p.link, p.d, g0, 0, 500125).tunedFrequencyRead);
+  EXPECT_EQ(p.d.curFreqKHz, 500125);
 
   // A cancelled entry writes nothing but the group is read again.
   p.link.log.clear();
@@ -207,6 +212,6 @@ TEST(FrequencyPlan, GroupSaveSendsNoNameToATransmitterWithoutNames) {
   const GroupSaveResult r = SaveGroupFlagsAndName(p.link, p.d, 2, true, false, "X");
   EXPECT_TRUE(r.locksWritten);
   EXPECT_FALSE(r.nameWritten);
-  ASSERT_EQ(p.link.log.size(), 1u);  // the lock bytes only
+  EXPECT_EQ(p.link.log.size(), 2u);  // the lock bytes, written and read back
   EXPECT_EQ(p.tx().groupLockMask[0], 0x04);
 }
