@@ -1,0 +1,62 @@
+// Suggesting a coordinated group: N mutually compatible frequencies (no conflict of
+// Coordination.h among them) chosen from the candidate frequencies of a range, keeping
+// the frequencies the user pins. The candidates are what the transmitter may tune: the
+// points of its tuning step inside the range, less the sub-bands where it may not
+// transmit (the caller filters them).
+//
+// The search builds a set by always taking the candidate that rules out the fewest
+// others, then improves it by an iterated local search (swap one carrier for two, force
+// a random candidate in, refill) with a fixed number of rounds and a fixed seed, so the
+// same request always gets the same answer. It stops as soon as it has enough. Every
+// set it offers has been re-checked with CheckPlan.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "plan/Coordination.h"
+
+namespace zentra::plan {
+
+struct SuggestRequest {
+  std::vector<int32_t> candidatesKHz;  // where new carriers may go (any order, repeats ignored)
+  std::vector<int32_t> keptKHz;        // pinned carriers: part of every answer
+  int count = 0;                       // carriers wanted in all, the kept ones included
+  Guards guards;
+  // Local-search rounds after the first pass; 0 = the first pass only.
+  int effort = kDefaultEffort;
+  static constexpr int kDefaultEffort = 150;
+};
+
+enum class SuggestStatus {
+  Complete,       // `count` carriers found
+  Partial,        // fewer than `count`: the best set found is given
+  KeptConflict,   // the kept carriers conflict among themselves; `conflicts` lists why
+  Refused,        // the request cannot be searched (`message` says why)
+};
+
+struct SuggestResult {
+  SuggestStatus status = SuggestStatus::Refused;
+  std::vector<int32_t> freqsKHz;    // the set offered, ascending, kept carriers included
+  std::vector<Conflict> conflicts;  // KeptConflict: the conflicts among the kept carriers
+  std::string message;
+  bool offered() const { return status == SuggestStatus::Complete || status == SuggestStatus::Partial; }
+};
+
+// The best set within the search budget.
+SuggestResult SuggestFrequencies(const SuggestRequest& request);
+// One pass from the lowest candidate up, taking every candidate that fits (the baseline
+// the search is measured against).
+SuggestResult SuggestGreedy(const SuggestRequest& request);
+
+// The points of the tuning step in [lowKHz, highKHz]: whole kHz values f with
+// f x 1000 a multiple of stepHz (the step is absolute, as the frequency entry checks
+// it). Empty when the step is not positive.
+std::vector<int32_t> StepGrid(int32_t lowKHz, int32_t highKHz, int32_t stepHz);
+
+// Largest span (kHz) and candidate count a search takes.
+inline constexpr int64_t kMaxSearchSpanKHz = 4'000'000;
+inline constexpr size_t kMaxCandidates = 40'000;
+
+}  // namespace zentra::plan
