@@ -2,10 +2,8 @@
 
 #include <SimpleIni.h>
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QString>
+#include "files/TextFile.h"
+
 
 #include <climits>
 #include <cstdint>
@@ -92,28 +90,14 @@ IniFile::Status IniFile::LoadText(std::string_view text) {
 
 IniFile::Status IniFile::Load(const std::string& path) {
   Clear();
-  QFile file(QString::fromStdString(path));
-  if (!file.exists()) {
-    errorText_ = "File not found: " + PathText(path);
-    return Status::NotFound;
+  std::string bytes;
+  switch (ReadWholeFile(path, kMaxFileBytes, bytes, errorText_)) {
+    case TextFileStatus::Ok: break;
+    case TextFileStatus::NotFound: return Status::NotFound;
+    case TextFileStatus::TooLarge: return Status::TooLarge;
+    case TextFileStatus::Unreadable: return Status::Unreadable;
   }
-  if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly)) {
-    errorText_ = "File not readable: " + PathText(path);
-    return Status::Unreadable;
-  }
-  // Read one byte past the limit so that an oversized file is recognised even where
-  // the size is not known in advance (pipes, special files).
-  QByteArray bytes = file.read(static_cast<qint64>(kMaxFileBytes) + 1);
-  if (bytes.size() > static_cast<qsizetype>(kMaxFileBytes)) {
-    errorText_ = "File too large (more than " + std::to_string(kMaxFileBytes / (1024 * 1024)) +
-                 " MB): " + PathText(path);
-    return Status::TooLarge;
-  }
-  if (file.error() != QFileDevice::NoError) {
-    errorText_ = "File not readable: " + PathText(path);
-    return Status::Unreadable;
-  }
-  Status st = LoadText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  Status st = LoadText(bytes);
   if (st != Status::Ok && errorText_.find(':') == std::string::npos) {
     errorText_ += " " + PathText(path);
   }
@@ -157,6 +141,10 @@ void IniFile::WriteInteger(std::string_view section, std::string_view key, int v
   WriteString(section, key, std::to_string(value));
 }
 
+void IniFile::DeleteSection(std::string_view section) {
+  impl_->ini.Delete(Z(section).c_str(), nullptr, true);
+}
+
 std::vector<std::string> IniFile::SectionNames() const {
   Store::TNamesDepend names;
   impl_->ini.GetAllSections(names);
@@ -183,20 +171,7 @@ std::string IniFile::ToText() const {
 }
 
 IniFile::Status IniFile::Save(const std::string& path) const {
-  errorText_.clear();
-  const std::string text = ToText();
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    errorText_ = "File not writable: " + PathText(path);
-    return Status::WriteFailed;
-  }
-  if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-          static_cast<qint64>(text.size()) ||
-      !file.commit()) {
-    errorText_ = "File not written: " + PathText(path);
-    return Status::WriteFailed;
-  }
-  return Status::Ok;
+  return WriteWholeFile(path, ToText(), errorText_) ? Status::Ok : Status::WriteFailed;
 }
 
 int ToIntDef(std::string_view text, int def) {

@@ -47,6 +47,8 @@ class IniFile {
   // Line breaks in the value become blanks so that a value can never start a new line.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, int value);
+  // Removes a section with all its keys; written again, it comes after every other.
+  void DeleteSection(std::string_view section);
 
   std::vector<std::string> SectionNames() const;                      // in order
   std::vector<std::string> KeyNames(std::string_view section) const;  // in order

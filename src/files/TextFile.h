@@ -1,0 +1,23 @@
+// Whole files read and written as bytes, with the limits and the safe replacement every
+// file of the system needs: a read refuses files above a size limit without reading
+// them whole, and a write goes to a temporary file beside the target that is renamed
+// into place, so the file that stood there survives a crash or a full disk.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zentra {
+
+enum class TextFileStatus { Ok, NotFound, TooLarge, Unreadable };
+
+// Reads the file at path (UTF-8 path) into bytes. errorText says what went wrong, with
+// the path, e.g. "File not found: PATH".
+TextFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                             std::string& errorText);
+// Writes bytes to path through a temporary file renamed into place. False, with
+// errorText, when the file could not be written; the old file is then untouched.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& errorText);
+
+}  // namespace zentra
