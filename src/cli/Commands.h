@@ -26,6 +26,7 @@ void AddSetCommands(CLI::App& app, ChosenCommand& chosen);      // set SETTING V
 void AddTableCommands(CLI::App& app, ChosenCommand& chosen);    // table ...
 void AddServiceCommands(CLI::App& app, ChosenCommand& chosen);  // eeprom, cal, service
 void AddFileCommands(CLI::App& app, ChosenCommand& chosen);     // table save/load, config, preset
+void AddPlanCommands(CLI::App& app, ChosenCommand& chosen);     // plan ..., table export/import
 
 // A file name given to a batch command may carry {n} (the transmitter's number in the
 // batch, from 1), {serial} and {model}, so every transmitter gets its own file.
