@@ -16,50 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "CliRun.h"
 #include "cli/ExitCodes.h"
 
 namespace zentra::cli {
 namespace {
-
-struct CliRun {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-QString Program(const char* name) { return QDir(ZENTRA_BIN_DIR).filePath(name); }
-
-QProcessEnvironment CleanEnvironment() {
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("ZENTRA_SIMULATE");
-  env.remove("ZENTRA_PORT");
-  env.remove("ZENTRA_ACCESS_CODES");
-  return env;
-}
-
-CliRun RunCli(const QStringList& args, int timeoutMs = 60000) {
-  QProcess p;
-  p.setProcessEnvironment(CleanEnvironment());
-  p.start(Program("zentra-cli"), args);
-  EXPECT_TRUE(p.waitForStarted(10000));
-  if (!p.waitForFinished(timeoutMs)) {
-    p.kill();
-    p.waitForFinished();
-    ADD_FAILURE() << "zentra-cli did not finish: " << args.join(' ').toStdString();
-  }
-  CliRun r;
-  r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = p.readAllStandardOutput().toStdString();
-  r.err = p.readAllStandardError().toStdString();
-  return r;
-}
-
-QJsonObject Json(const CliRun& r) {
-  QJsonParseError error;
-  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &error);
-  EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out << r.err << " (exit " << r.code << ")";
-  return doc.object();
-}
 
 // zentra-sim on a pseudo-terminal for the life of a test; the transmitter keeps what
 // was written to it from one zentra-cli run to the next.
