@@ -234,6 +234,18 @@ bool ParseRange(const std::string& text, int32_t& low, int32_t& high) {
   return true;
 }
 
+// --step in kHz with up to three decimals ("25", "12.5"), as Hz; empty leaves stepHz.
+bool ParseStep(const std::string& text, int32_t& stepHz) {
+  if (text.empty()) return true;
+  const auto hz = plan::ParseMHz(text);  // kHz with three decimals is a count of Hz
+  if (!hz || *hz <= 0) {
+    PrintError("--step takes kHz, e.g. 25 or 12.5");
+    return false;
+  }
+  stepHz = *hz;
+  return true;
+}
+
 void PrintSet(const plan::SuggestResult& r, const std::vector<int32_t>& kept) {
   for (size_t i = 0; i < r.freqsKHz.size(); ++i) {
     const bool isKept = std::find(kept.begin(), kept.end(), r.freqsKHz[i]) != kept.end();
@@ -270,6 +282,10 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
     }
     request.keptKHz.push_back(*f);
   }
+  if (request.keptKHz.size() > static_cast<size_t>(a.count)) {
+    PrintError("N counts the kept frequencies too: it must be at least " + std::to_string(request.keptKHz.size()));
+    return kExitUsage;
+  }
   int32_t low = 0, high = 0;
   const bool ranged = !a.range.empty();
   if (ranged && !ParseRange(a.range, low, high)) {
@@ -277,16 +293,16 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
     return kExitUsage;
   }
   int32_t stepHz = 0;
-  if (!a.step.empty()) {
-    const auto st = plan::ParseMHz(a.step);  // kHz with three decimals = Hz
-    if (!st || *st <= 0) {
-      PrintError("--step takes kHz, e.g. 25 or 12.5");
-      return kExitUsage;
-    }
-    stepHz = *st;
-  }
+  if (!ParseStep(a.step, stepHz)) return kExitUsage;
 
   IniFile target;
+  if (!a.toFile.empty()) {
+    std::string error;
+    if (!OpenTableFile(a.toFile, true, target, error)) {
+      PrintError(error);
+      return kExitFailed;
+    }
+  }
   int group = 0;
   size_t channelLimit = 60;
   if (onDevice) {
@@ -325,11 +341,6 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
       group = *g;
     }
   } else {
-    std::string error;
-    if (!a.toFile.empty() && !OpenTableFile(a.toFile, true, target, error)) {
-      PrintError(error);
-      return kExitFailed;
-    }
     const plan::CsvLimits limits = CsvLimitsOf(target);
     if (!ranged && !limits.lowKHz) {
       PrintError("Give the range with --range MHZ-MHZ (e.g. 470-542)");
@@ -342,6 +353,9 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
     if (stepHz == 0) stepHz = limits.stepHz > 0 ? limits.stepHz : 25000;
     channelLimit = static_cast<size_t>(limits.channelCount);
     request.candidatesKHz = plan::StepGrid(low, high, stepHz);
+  }
+  if (!a.toFile.empty()) {
+    std::string error;
     if (!a.group.empty()) {
       const auto n = GroupNumber(a.group);
       if (!n || *n > 40) {
@@ -530,14 +544,7 @@ void AddPlanCommands(CLI::App& app, ChosenCommand& chosen) {
         limits.lowKHz = low;
         limits.highKHz = high;
       }
-      if (!a->step.empty()) {
-        const auto st = plan::ParseMHz(a->step);
-        if (!st || *st <= 0) {
-          PrintError("--step takes kHz, e.g. 25 or 12.5");
-          return static_cast<int>(kExitUsage);
-        }
-        limits.stepHz = *st;
-      }
+      if (!ParseStep(a->step, limits.stepHz)) return static_cast<int>(kExitUsage);
       return PrintFileResult(ImportTableCsv(a->csv, a->to, limits));
     };
   });
