@@ -104,8 +104,9 @@ class PlanSet {
 
   // Marks the candidates u with |m*u - p| <= g.
   void Window(int64_t m, int64_t p, int64_t g, int delta) {
-    const uint32_t end = AtOrAbove(FloorDiv(p + g, m) + 1);
-    for (uint32_t i = AtOrAbove(CeilDiv(p - g, m)); i < end; ++i) {
+    const uint32_t end = AtOrAbove(FloorDiv(p + g, m) + 1), begin = AtOrAbove(CeilDiv(p - g, m));
+    work_ += 1 + (end > begin ? end - begin : 0);
+    for (uint32_t i = begin; i < end; ++i) {
       marks_[i] += delta;
       if (freed_ && marks_[i] == 0 && !inSet_[i]) freed_->push_back(i);
     }
@@ -150,10 +151,12 @@ class PlanSet {
     ForEachWindow(cand_[i], [&](int64_t m, int64_t p, int64_t g) {
       const uint32_t lo = AtOrAbove(CeilDiv(p - g, m)), hi = AtOrAbove(FloorDiv(p + g, m) + 1);
       if (hi > lo) cost += freePrefix[hi] - freePrefix[lo];
+      ++work_;
     });
     return cost;
   }
   void FreePrefix(std::vector<uint32_t>& prefix) const {
+    work_ += cand_.size();
     prefix.resize(cand_.size() + 1);
     prefix[0] = 0;
     for (size_t i = 0; i < cand_.size(); ++i) prefix[i + 1] = prefix[i] + (CanAdd(i) ? 1 : 0);
@@ -169,6 +172,11 @@ class PlanSet {
   std::vector<int32_t> carriers_;    // kept and chosen, in the order they joined
   std::vector<size_t> chosen_;       // candidate indexes in the set
   std::vector<size_t>* freed_ = nullptr;
+  mutable uint64_t work_ = 0;  // windows and candidates visited: the search's measure of effort
+
+ public:
+  uint64_t work() const { return work_; }
+  void AddWork(uint64_t w) const { work_ += w; }
 };
 
 std::vector<std::vector<int32_t>> PlanSet::Culprits(size_t u) const {
@@ -291,6 +299,7 @@ class Search {
   bool done() const { return set_.size() >= want_; }
 
   void Fill(std::vector<size_t> order) {
+    set_.AddWork(order.size());
     for (size_t i : order) {
       if (done()) return;
       if (set_.CanAdd(i)) set_.Add(i);
@@ -364,10 +373,12 @@ class Search {
     return order;
   }
 
-  void Run(int rounds) {
+  // At most `rounds` rounds, and no round started after `work` more visits (PlanSet::work).
+  void Run(int rounds, uint64_t work) {
+    const uint64_t stop = set_.work() + work;
     LocalOptimum();
     std::vector<size_t> best = set_.chosen();
-    for (int round = 0; round < rounds && !done(); ++round) {
+    for (int round = 0; round < rounds && !done() && set_.work() < stop; ++round) {
       Perturb();
       LocalOptimum();
       if (set_.chosen().size() > best.size()) {
@@ -388,9 +399,11 @@ class Search {
 // Builds the set one carrier at a time, each time taking the candidate that rules out
 // the fewest of the candidates still free (the lowest one of equals). Leaving room for
 // later carriers finds markedly larger sets than taking candidates in frequency order.
-void LeastBlockingFill(PlanSet& set, size_t want) {
+// Wide ranges make this pass costly: past `work` visits (PlanSet::work) it stops, and the
+// plain pass completes the set.
+void LeastBlockingFill(PlanSet& set, size_t want, uint64_t work) {
   std::vector<uint32_t> freePrefix;
-  while (set.size() < want) {
+  while (set.size() < want && set.work() < work) {
     set.FreePrefix(freePrefix);
     size_t best = SIZE_MAX;
     int64_t bestCost = INT64_MAX;
@@ -414,14 +427,15 @@ SuggestResult Suggest(const SuggestRequest& request, bool search) {
   PlanSet set(std::move(p.candidates), request.guards, p.base, p.top);
   for (int32_t f : p.kept) set.AddKept(f);
   const size_t want = static_cast<size_t>(std::max(request.count, 0));
-  if (search) {
-    LeastBlockingFill(set, want);
-    if (set.size() < want) Search(set, want).Run(request.effort);
-  } else {
-    for (size_t i = 0; i < set.candidateCount() && set.size() < want; ++i) {
-      if (set.CanAdd(i)) set.Add(i);
-    }
+  // Budgets in candidates visited: about 0.1 s for the first pass and 0.3 s for the local
+  // search on one core of today's machines, whatever the range; a 72 MHz range at 25 kHz
+  // stays well inside both.
+  constexpr uint64_t kFirstPassWork = 40'000'000, kSearchWork = 40'000'000;
+  if (search) LeastBlockingFill(set, want, kFirstPassWork);
+  for (size_t i = 0; i < set.candidateCount() && set.size() < want; ++i) {
+    if (set.CanAdd(i)) set.Add(i);
   }
+  if (search && set.size() < want) Search(set, want).Run(request.effort, kSearchWork);
   return Offer(set, request.count, request.guards);
 }
 
