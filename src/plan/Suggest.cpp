@@ -291,7 +291,7 @@ SuggestResult Offer(const PlanSet& set, int count, const Guards& guards) {
   return result;
 }
 
-// Iterated local search over the candidates (after the plain pass).
+// Iterated local search over the candidates, from the set of the first pass.
 class Search {
  public:
   Search(PlanSet& set, size_t want) : set_(set), want_(want), rng_(0x5A3E7A11ull) {}

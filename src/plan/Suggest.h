@@ -6,9 +6,10 @@
 //
 // The search builds a set by always taking the candidate that rules out the fewest
 // others, then improves it by an iterated local search (swap one carrier for two, force
-// a random candidate in, refill) with a fixed number of rounds and a fixed seed, so the
-// same request always gets the same answer. It stops as soon as it has enough. Every
-// set it offers has been re-checked with CheckPlan.
+// a random candidate in, refill). Both passes are bounded by the work they do (counted,
+// not timed) and the search uses a fixed seed, so the same request always gets the
+// same answer, in a fraction of a second on one core. It stops as soon as it has
+// enough. Every set it offers has been re-checked with CheckPlan.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,7 @@ struct SuggestRequest {
   std::vector<int32_t> keptKHz;        // pinned carriers: part of every answer
   int count = 0;                       // carriers wanted in all, the kept ones included
   Guards guards;
-  // Local-search rounds after the first pass; 0 = the first pass only.
+  // At most this many local-search rounds after the first pass; 0 = the first pass only.
   int effort = kDefaultEffort;
   static constexpr int kDefaultEffort = 150;
 };
@@ -56,7 +57,7 @@ SuggestResult SuggestGreedy(const SuggestRequest& request);
 std::vector<int32_t> StepGrid(int32_t lowKHz, int32_t highKHz, int32_t stepHz);
 
 // Largest span (kHz) and candidate count a search takes.
-inline constexpr int64_t kMaxSearchSpanKHz = 4'000'000;
+inline constexpr int64_t kMaxSearchSpanKHz = 1'000'000;
 inline constexpr size_t kMaxCandidates = 40'000;
 
 }  // namespace zentra::plan
