@@ -296,9 +296,10 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
   if (!ParseStep(a.step, stepHz)) return kExitUsage;
 
   IniFile target;
+  plan::FrequencyTable targetTable;  // refused before the search if it cannot be read
   if (!a.toFile.empty()) {
     std::string error;
-    if (!OpenTableFile(a.toFile, true, target, error)) {
+    if (!OpenTableFile(a.toFile, true, target, error) || !ReadTablePlan(target, targetTable, error)) {
       PrintError(error);
       return kExitFailed;
     }
@@ -355,7 +356,6 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
     request.candidatesKHz = plan::StepGrid(low, high, stepHz);
   }
   if (!a.toFile.empty()) {
-    std::string error;
     if (!a.group.empty()) {
       const auto n = GroupNumber(a.group);
       if (!n || *n > 40) {
@@ -363,8 +363,8 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
         return kExitUsage;
       }
       group = *n;
-    } else if (plan::FrequencyTable t; ReadTablePlan(target, t, error) && !t.groups.empty() && !t.groups[0].sync) {
-      group = t.groups[0].number;
+    } else if (!targetTable.groups.empty() && !targetTable.groups[0].sync) {
+      group = targetTable.groups[0].number;
     }
   }
   const bool writing = !a.toGroup.empty() || !a.toFile.empty();
@@ -433,11 +433,8 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
                            TwoDigits(static_cast<int>(r.freqsKHz.size()) - 1).c_str());
     ReportLeftovers(FromView(d, w.readBack), a.guards);
   } else if (!a.toFile.empty()) {
-    std::string error;
-    plan::FrequencyTable table;
-    ReadTablePlan(target, table, error);
     plan::TableGroup g;
-    if (const plan::TableGroup* old = table.Find(false, group)) g = *old;
+    if (const plan::TableGroup* old = targetTable.Find(false, group)) g = *old;
     g.number = group;
     const size_t count = a.hideRest ? std::max(r.freqsKHz.size(), channelLimit) : r.freqsKHz.size();
     for (size_t c = 0; c < count; ++c) {
