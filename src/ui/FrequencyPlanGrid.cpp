@@ -7,6 +7,7 @@
 
 #include "device/CommandSet.h"
 #include "device/TDeviceData.h"
+#include "files/GroupCoordination.h"
 #include "link/IrLink.h"
 #include "link/LinkWait.h"
 #include "ui/FrequencyPlanView.h"
@@ -20,6 +21,9 @@ namespace zentra {
 namespace {
 enum Column { kChannelColumn = 0, kFrequencyColumn = 1, kLockColumn = 2, kHiddenColumn = 3 };
 const QColor kTunedColour(255, 255, 0);
+// A channel that an intermodulation product or a too-close carrier would disturb.
+const QColor kConflictColour(255, 176, 160);
+const QColor kConflictFrame(200, 0, 0);
 }  // namespace
 
 FrequencyCellDelegate::FrequencyCellDelegate(const FrequencyPlanView& view, QObject* parent)
@@ -52,7 +56,10 @@ void FrequencyPlanView::ClearChannelCells() {
   for (int row = 0; row < grid->rowCount(); ++row) {
     SetCell(row, kChannelColumn, QString::asprintf("%02d", row));
     for (int column = kFrequencyColumn; column <= kHiddenColumn; ++column) SetCell(row, column, {});
+    grid->item(row, kFrequencyColumn)->setBackground(QBrush());
+    grid->item(row, kFrequencyColumn)->setToolTip({});
   }
+  marks_.clear();
 }
 
 void FrequencyPlanView::ShowChannelRows() {
@@ -71,6 +78,26 @@ void FrequencyPlanView::ShowChannelRows() {
       SetCell(row, kHiddenColumn, {});
     }
   }
+  ShowConflictMarks();
+}
+
+void FrequencyPlanView::ShowConflictMarks() {
+  // The channels on air of the shown group, checked against each other with the default
+  // guards; a write or a new read of the group shows them again.
+  marks_ = shown_.isSync ? std::vector<plan::ChannelMark>{}
+                         : GroupConflictMarks(shown_, plan::Guards{});
+  QTableWidget* grid = ui->gridFrequencies;
+  for (int row = 0; row < grid->rowCount(); ++row) {
+    QTableWidgetItem* item = grid->item(row, kFrequencyColumn);
+    if (!item) continue;
+    const bool conflict = HasConflict(row);
+    item->setBackground(conflict ? QBrush(kConflictColour) : QBrush());
+    item->setToolTip(conflict ? QString::fromStdString(marks_[row].toolTip()) : QString());
+  }
+}
+
+bool FrequencyPlanView::HasConflict(int row) const {
+  return row >= 0 && row < int(marks_.size()) && marks_[row].conflict();
 }
 
 // ---------------------------------------------------------------------------------
@@ -92,6 +119,11 @@ void FrequencyPlanView::gridFrequenciesDrawCell(QPainter* painter,
   }
   painter->save();
   painter->fillRect(option.rect, kTunedColour);
+  if (HasConflict(index.row())) {
+    // The tuned channel keeps its yellow; a red frame tells it is disturbed.
+    painter->setPen(QPen(kConflictFrame, 2));
+    painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
+  }
   painter->setPen(option.palette.color(QPalette::Text));
   painter->setFont(option.font);
   painter->drawText(option.rect.adjusted(2, 3, 0, 0), Qt::AlignLeft | Qt::AlignTop,

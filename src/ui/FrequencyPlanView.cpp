@@ -76,6 +76,7 @@ void FrequencyPlanView::Attach(WindowState& s) {
 void FrequencyPlanView::ResetDisplay() {
   ++generation_;
   shown_ = GroupView{};
+  marks_.clear();
   lastHitColumn_ = lastHitRow_ = -1;
   QTableWidget* grid = ui->gridFrequencies;
   grid->clearContents();

@@ -9,8 +9,10 @@
 #include <QStyledItemDelegate>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/FrequencyPlan.h"
+#include "plan/Coordination.h"
 #include "ui/WindowView.h"
 
 namespace Ui {
@@ -50,6 +52,13 @@ class FrequencyPlanView : public WindowView {
   void ButtonSaveLockHiddenClick();
 
   // --- the grid (rows are channels; the header is the fixed title row) ---
+  // The coordination marks of the shown rows: which channels on air suffer a conflict
+  // (spacing or an intermodulation product of other channels of the group), recomputed
+  // whenever the rows are shown again.
+  const std::vector<plan::ChannelMark>& conflictMarks() const { return marks_; }
+  // True when the channel of a row suffers a conflict.
+  bool HasConflict(int row) const;
+
   // True for the frequency cell of the tuned channel while its group is shown.
   bool IsTunedCell(int row, int column) const;
   // Paints one cell: the tuned channel's frequency on yellow, the others as usual.
@@ -88,6 +97,8 @@ class FrequencyPlanView : public WindowView {
   // Shows a group just read: the grid rows, the group boxes and the name.
   void ShowGroup(const GroupView& view);
   void ShowChannelRows();
+  // Colours and tool tips of the frequency cells whose channel suffers a conflict.
+  void ShowConflictMarks();
   // The group check boxes from the data model (unchecked and disabled for SYNC).
   void ShowGroupChecks();
   void ShowGroupName(const GroupView& view);
@@ -104,6 +115,7 @@ class FrequencyPlanView : public WindowView {
 
   std::unique_ptr<Ui::FrequencyPlanView> ui;
   GroupView shown_;
+  std::vector<plan::ChannelMark> marks_;
   // Counts the transmitters shown: a read or a dialog that let events run checks it
   // before showing or writing anything, since the transmitter may have left meanwhile.
   int generation_ = 0;

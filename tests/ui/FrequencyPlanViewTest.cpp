@@ -301,5 +301,28 @@ TEST_F(FrequencyPlanViewTest, ReloadShowsWhatTheTransmitterNowHolds) {
   EXPECT_TRUE(plan->ckGroupHidden->isChecked());
 }
 
+TEST_F(FrequencyPlanViewTest, ChannelsDisturbedByIntermodulationAreMarkedUntilTheCulpritIsHidden) {
+  Show("nano:ZQL22X@129,groups=2,channels=4");
+  // 2 x 500.400 - 500.000 lands on 500.800 and 2 x 500.400 - 500.800 on 500.000;
+  // 500.400 itself is hit only by products it takes part in, which do not count.
+  // 520.000 is far from every product.
+  const uint32_t freqs[4] = {500000, 500400, 500800, 520000};
+  for (int ch = 0; ch < 4; ++ch) {
+    tx().table[1][ch].freqKHz = freqs[ch];
+    tx().table[1][ch].hidden = false;
+  }
+  SelectGroup(1);
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(view->HasConflict(row), row == 0 || row == 2) << row;
+  EXPECT_TRUE(grid->item(2, 1)->toolTip().contains("3rd-order product of 500.400 and 500.000 MHz"))
+      << grid->item(2, 1)->toolTip().toStdString();
+  EXPECT_TRUE(grid->item(3, 1)->toolTip().isEmpty());
+
+  // Hiding the middle channel takes it off the air: what is left is clean.
+  DoubleClick(1, 3);
+  ASSERT_TRUE(tx().table[1][1].hidden);
+  for (int row = 0; row < 4; ++row) EXPECT_FALSE(view->HasConflict(row)) << row;
+  EXPECT_TRUE(grid->item(2, 1)->toolTip().isEmpty());
+}
+
 }  // namespace
 }  // namespace zentra
