@@ -12,6 +12,7 @@
 #include "cli/Session.h"
 #include "device/Identification.h"
 #include "device/ModelTable.h"
+#include "device/PowerProfile.h"
 #include "link/UsbDiagnostics.h"
 
 namespace zentra::cli {
@@ -311,27 +312,25 @@ int RunInfo(Session& session) {
 // The sub-band power table as the power profile dialog shows it: 16 numbered rows,
 // each segment starting one tuning step (whole kHz) above the previous upper edge.
 int RunPowerProfile(Session& session) {
-  const TDeviceData& d = session.data();
-  const int count = std::clamp(d.bandCount, 0, kMaxBands - 1);
-  auto stopKHz = [&](int r) { return d.bandEdgeMHz[r] * 1000 + d.bandEdgeKHz[r]; };
-  auto startKHz = [&](int r) { return r == 0 ? d.freqMinMHz * 1000 : stopKHz(r - 1) + d.stepHz / 1000; };
+  const std::vector<PowerProfileRow> rows = PowerProfileRows(session.data());
   if (session.options().json) {
-    std::vector<std::string> rows;
-    for (int r = 0; r < count; ++r) {
+    std::vector<std::string> out;
+    for (const PowerProfileRow& r : rows) {
+      if (!r.filled) continue;
       JsonObject o;
-      o.Add("num", r + 1).Add("startKHz", startKHz(r)).Add("stopKHz", stopKHz(r)).Add("maxPowerMW", d.bandAllowed[r]);
-      rows.push_back(o.str());
+      o.Add("num", r.num).Add("startKHz", r.startKHz).Add("stopKHz", r.stopKHz).Add("maxPowerMW", r.maxPowerMW);
+      out.push_back(o.str());
     }
-    std::printf("%s\n", JsonArray(rows).c_str());
+    std::printf("%s\n", JsonArray(out).c_str());
     return kExitOk;
   }
   std::printf("%-4s %-22s %-22s %s\n", "Num", "Start Frequency [KHz]", "Stop Frequency [KHz]",
               "Max Power [mW]");
-  for (int r = 0; r < 16; ++r) {
-    if (r < count) {
-      std::printf("%-4d %-22d %-22d %d\n", r + 1, startKHz(r), stopKHz(r), d.bandAllowed[r]);
+  for (const PowerProfileRow& r : rows) {
+    if (r.filled) {
+      std::printf("%-4d %-22d %-22d %d\n", r.num, r.startKHz, r.stopKHz, r.maxPowerMW);
     } else {
-      std::printf("%d\n", r + 1);
+      std::printf("%d\n", r.num);
     }
   }
   return kExitOk;

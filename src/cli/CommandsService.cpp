@@ -9,7 +9,7 @@
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
-#include "device/Identification.h"
+#include "device/ServiceOperations.h"
 #include "files/MemoryTransfer.h"
 
 namespace zentra::cli {
@@ -108,41 +108,44 @@ int RunCal(Session& session, Op op, const std::string& pattern, int page) {
 }
 
 // The CRC check as the two CRC labels show it; a bad CRC is a failed check.
-int Crc(Session& session) {
-  bool good = false;
-  if (!session.service().CheckCrc(good)) {
+int ShowCrc(const CrcOutcome& crc) {
+  if (!crc.answered) {
     PrintError("CRC check: no answer from the transmitter");
     return kExitFailed;
   }
-  std::printf("%s\n", CrcCaption(good));
-  return good ? kExitOk : kExitFailed;
+  std::printf("%s\n", CrcCaption(crc.good));
+  return crc.good ? kExitOk : kExitFailed;
+}
+
+int Crc(Session& session) { return ShowCrc(RunCrcCheck(session.service())); }
+
+// What a serial number or identity write ends with: the value read back, the CRC, and
+// an exit status that fails when any of the three steps failed.
+int ReportIdentityWrite(const IdentityWriteOutcome& o, const std::string& label,
+                        const std::string& value, const char* what) {
+  std::printf("%s: %s\n", label.c_str(), o.reread ? value.c_str() : "-");
+  const int crc = ShowCrc(o.crc);
+  if (!o.written) {
+    PrintError(std::string("The transmitter did not acknowledge the ") + what);
+    return kExitFailed;
+  }
+  return o.reread ? crc : kExitFailed;
 }
 
 int WriteSerial(Session& session, const std::string& text) {
-  if (text.size() > 10) PrintError("Only the first 10 characters are written");
-  const bool written = session.service().WriteSerialNumber(text);
-  const bool read = session.commands().ReadSerialNumber();
-  std::printf("Serial: %s\n", read ? Printable(session.data().SerialText()).c_str() : "-");
-  const int crc = Crc(session);
-  if (!written) {
-    PrintError("The transmitter did not acknowledge the serial number");
-    return kExitFailed;
-  }
-  return read ? crc : kExitFailed;
+  if (text.size() > kServiceTextLength) PrintError("Only the first 10 characters are written");
+  const IdentityWriteOutcome o =
+      WriteSerialAndCheck(session.service(), session.commands(), text);
+  return ReportIdentityWrite(o, "Serial", Printable(session.data().SerialText()),
+                             "serial number");
 }
 
 int WriteId(Session& session, const std::string& text) {
-  if (text.size() > 10) PrintError("Only the first 10 characters are written");
-  const bool written = session.service().WriteDeviceId(text);
-  const bool read = session.commands().ReadDeviceId();
-  if (read) IdentifyCapabilities(session.data());
-  std::printf("Identity: %s\n", read ? ("\"" + Printable(session.data().IdText()) + "\"").c_str() : "-");
-  const int crc = Crc(session);
-  if (!written) {
-    PrintError("The transmitter did not acknowledge the identity");
-    return kExitFailed;
-  }
-  return read ? crc : kExitFailed;
+  if (text.size() > kServiceTextLength) PrintError("Only the first 10 characters are written");
+  const IdentityWriteOutcome o =
+      WriteIdentityAndCheck(session.service(), session.commands(), session.data(), text);
+  return ReportIdentityWrite(o, "Identity", "\"" + Printable(session.data().IdText()) + "\"",
+                             "identity");
 }
 
 int Simple(bool ok, const char* what) {
