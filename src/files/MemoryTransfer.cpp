@@ -47,6 +47,23 @@ bool Aborted(const TransferObserver& observer) {
   return observer.aborted && observer.aborted();
 }
 
+// Counts failed blocks in a row; true once the transmitter must be taken as gone.
+class LostWatch {
+ public:
+  bool operator()(bool ok) {
+    consecutive_ = ok ? 0 : consecutive_ + 1;
+    return consecutive_ >= kLostAfterBlocks;
+  }
+
+ private:
+  int consecutive_ = 0;
+};
+
+void DeviceLost(TransferResult& result) {
+  result.status = TransferStatus::DeviceLost;
+  result.message = kMsgDeviceLost;
+}
+
 void StartProgress(const TransferObserver& observer, int maximum) {
   if (observer.setMaximum) observer.setMaximum(maximum);
   if (observer.setPosition) observer.setPosition(0);
@@ -90,13 +107,21 @@ TransferResult Dump(const MemoryBlockAccess& io, int count, AddressOf addressOf,
   result.byteCount = count;
   StartProgress(observer, count);
   std::vector<uint8_t> image(static_cast<size_t>(count), 0);
+  LostWatch lost;
   for (int offset = 0; offset < count; offset += BlockSize(io)) {
     const int n = std::min(BlockSize(io), count - offset);
     // A block that cannot be read keeps zeros in the image; it is counted so that the
     // caller can tell the user the image is incomplete.
-    if (!io.readBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset)) {
+    const bool ok =
+        io.readBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset);
+    if (!ok) {
       std::fill_n(image.begin() + offset, n, uint8_t{0});
       ++result.failedBlocks;
+    }
+    // An image of a transmitter that has gone would be mostly zeros: no file then.
+    if (lost(ok)) {
+      DeviceLost(result);
+      return result;
     }
     if (observer.setPosition) observer.setPosition(offset + n);
     BetweenBlocks(observer);
@@ -127,11 +152,16 @@ TransferResult Load(const MemoryBlockAccess& io, int count, AddressOf addressOf,
   TransferResult result;
   result.byteCount = count;
   StartProgress(observer, count);
+  LostWatch lost;
   for (int offset = 0; offset < count; offset += BlockSize(io)) {
     const int n = std::min(BlockSize(io), count - offset);
     // A failed block is remembered and the load goes on with the next one.
-    if (!io.writeBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset)) {
-      ++result.failedBlocks;
+    const bool ok =
+        io.writeBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset);
+    if (!ok) ++result.failedBlocks;
+    if (lost(ok)) {
+      DeviceLost(result);
+      return result;
     }
     if (observer.setPosition) observer.setPosition(offset + n);
     BetweenBlocks(observer);
@@ -168,9 +198,15 @@ TransferResult Verify(const MemoryBlockAccess& io, int count, AddressOf addressO
   };
   std::vector<uint8_t> block(static_cast<size_t>(BlockSize(io)), 0);
   char line[96];
+  LostWatch lost;
   for (int offset = 0; offset < count; offset += BlockSize(io)) {
     const int n = std::min(BlockSize(io), count - offset);
-    if (!io.readBlock(addressOf(offset), static_cast<uint8_t>(n), block.data())) {
+    const bool ok = io.readBlock(addressOf(offset), static_cast<uint8_t>(n), block.data());
+    if (lost(ok)) {
+      DeviceLost(result);
+      return result;
+    }
+    if (!ok) {
       // The transmitter's bytes are unknown here: report the block as unread rather
       // than list differences against bytes that were never received.
       ++result.failedBlocks;

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "files/FileProgress.h"
+
 namespace zentra {
 
 class ServiceCommands;
@@ -78,7 +80,13 @@ enum class TransferStatus {
   WriteFailed,    // kMsgErrorWriting: at least one block was not echoed correctly
   VerifyFailed,   // kMsgErrorVerify: a block could not be read or a byte differs
   Aborted,        // stopped by the user; a dump leaves any existing file untouched
+  DeviceLost,     // kMsgDeviceLost: blocks failed kLostAfterBlocks times in a row, the
+                  // transmitter has gone; a dump then writes no file
 };
+
+// Failed blocks in a row after which a transfer ends: the transmitter has left the IR
+// window (a single failure now and then is normal over IR and is passed over).
+constexpr int kLostAfterBlocks = 5;
 
 struct TransferResult {
   TransferStatus status = TransferStatus::Done;

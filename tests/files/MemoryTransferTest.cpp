@@ -271,5 +271,36 @@ TEST_F(MemoryTransferTest, CalibrationPagesRoundTrip) {
             TransferStatus::RangeRefused);
 }
 
+// The transmitter leaves the IR window half way: every block from address 0x400 on
+// fails. Each operation ends soon after with the lost-transmitter message instead of
+// grinding through the rest, and a dump leaves the older image where it was.
+TEST_F(MemoryTransferTest, TransmitterLeavingEndsEveryTransferAndKeepsTheOldImage) {
+  const std::vector<uint8_t> old = {9, 8, 7};
+  memory.FillPattern();
+  WriteFile(Path("image.bin"), std::vector<uint8_t>(8481, 0x5A));
+  for (int a = 0x400; a < 0x2200; a += 32) memory.failingAddresses.insert(uint16_t(a));
+  using Run = TransferResult (*)(const MemoryBlockAccess&, const std::string&,
+                                 const std::string&, const std::string&, const TransferObserver&);
+  const struct {
+    const char* name;
+    Run run;
+    const char* file;
+  } cases[] = {{"dump", DumpXeeprom, "old.bin"},
+               {"load", LoadXeeprom, "image.bin"},
+               {"verify", VerifyXeeprom, "image.bin"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(Path("old.bin"), old);
+    memory.calls.clear();
+    const auto r = c.run(memory.Access(32), "0x000", "0x2120", Path(c.file), Quiet());
+    EXPECT_EQ(r.status, TransferStatus::DeviceLost);
+    EXPECT_EQ(r.message, "Device not responding!");
+    EXPECT_FALSE(r.ok());
+    // 32 good blocks below 0x400, then kLostAfterBlocks failures in a row.
+    EXPECT_EQ(memory.calls.size(), size_t(32 + kLostAfterBlocks));
+    EXPECT_EQ(ReadFile(Path("old.bin")), old);
+  }
+}
+
 }  // namespace
 }  // namespace zentra
