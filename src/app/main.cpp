@@ -1,6 +1,6 @@
 // zentra: the configurator window. Options choose the platform (real interfaces, a
-// named serial port, or the simulator), the access codes, and whether to connect to
-// the first interface at once.
+// named serial port, or the simulator), the access codes, whether to connect to the
+// first interface at once, and service mode.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
@@ -51,7 +51,11 @@ int main(int argc, char** argv) {
       "FILE");
   const QCommandLineOption connectOption(
       "connect", "Press Connect on the first interface once the list is built.");
-  parser.addOptions({simulate, port, accessCodes, connectOption});
+  const QCommandLineOption serviceOption(
+      "service",
+      "Service mode: show the serial number and debug boxes and the Service menu of the "
+      "memory transfers (also ZENTRA_SERVICE=1).");
+  parser.addOptions({simulate, port, accessCodes, connectOption, serviceOption});
   parser.process(app);
 
   zentra::AccessCodes codes = zentra::DefaultAccessCodes();
@@ -78,6 +82,8 @@ int main(int argc, char** argv) {
   if (world) watcher = std::make_unique<zentra::ManualDeviceWatcher>();
 
   zentra::TformMain window(std::move(platform), std::move(watcher));
+  window.SetServiceMode(parser.isSet(serviceOption) ||
+                        qEnvironmentVariable("ZENTRA_SERVICE").trimmed() == "1");
   window.show();
   if (parser.isSet(connectOption)) {
     QTimer::singleShot(0, &window, [&window] {

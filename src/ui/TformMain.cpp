@@ -18,6 +18,7 @@
 #include <QSvgRenderer>
 #include <QPainter>
 #include <QTimer>
+#include <utility>
 
 #include "device/CommandSet.h"
 #include "device/FrequencyPlan.h"
@@ -26,7 +27,9 @@
 #include "ui/ActivePresetView.h"
 #include "ui/FrequencyPlanView.h"
 #include "ui/PresetPanelView.h"
+#include "ui/ServiceView.h"
 #include "ui/SettingsPanelsView.h"
+#include "ui/TFormPowerProfile.h"
 #include "ui/UserMessages.h"
 #include "ui/WindowView.h"
 #include "ui_TformMain.h"
@@ -40,6 +43,8 @@ namespace {
 constexpr int kPingIntervalMs = 1200;
 constexpr int kUsbTimeoutMs = 2000;
 const QColor kLockedColour(254, 241, 7);  // the yellow of "LOCKED"
+constexpr int kClientWidth = 1016;
+constexpr int kClientHeight = 593;
 }  // namespace
 
 QString PictureResource(const QString& name) { return ":/" + name; }
@@ -56,7 +61,8 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   deviceData_ = std::make_unique<TDeviceData>();
   commands_ = std::make_unique<CommandSet>(*link_, *deviceData_);
   state_ = std::make_unique<WindowState>(*link_, *deviceData_, *commands_, presets_, this);
-  views_ = {ui->frequencyPlan, ui->settingsPanels, ui->activePreset, ui->presetPanel};
+  views_ = {ui->frequencyPlan, ui->settingsPanels, ui->activePreset, ui->presetPanel,
+            ui->service};
   for (WindowView* view : views_) view->Attach(*state_);
   state_->updating = true;
   ShowPicture("PICTURE_LOGO");
@@ -92,13 +98,9 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   BuildInterfaceList();
   SwitchIndicatorsOff();
   state_->updating = false;
-  ui->StopTime->setVisible(false);
-  ui->BtnWriteXEEPROM->setVisible(false);
+  SetServiceMode(false);
 
   // Fixed size: the client area is 1016 x 593 below the menu bar, centred on the desktop.
-  ui->centralwidget->setFixedSize(1016, 593);
-  adjustSize();
-  setFixedSize(sizeHint());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
@@ -128,6 +130,22 @@ void TformMain::ConnectHandlers() {
   connect(ui->mnuExit, &QAction::triggered, this, [this] { mnuExitClick(); });
   connect(ui->mnuHelpIndex, &QAction::triggered, this,
           [this] { RunGuarded([this] { mnuHelpIndexClick(); }); });
+  connect(ui->FrequencyTable1, &QAction::triggered, this,
+          [this] { RunGuarded([this] { FrequencyTable1Click(); }); });
+  // The Service menu opens the memory dialogs of the service view.
+  ServiceView* service = ui->service;
+  const std::pair<QAction*, void (ServiceView::*)()> serviceActions[] = {
+      {ui->SaveXEEPROM1, &ServiceView::SaveXEEPROM1Click},
+      {ui->LoadXEEPROM1, &ServiceView::LoadXEEPROM1Click},
+      {ui->VerifyXEEPROM1, &ServiceView::VerifyXEEPROM1Click},
+      {ui->SaveCalEEPROM1, &ServiceView::SaveCalEEPROM1Click},
+      {ui->LoadCalEEPROM1, &ServiceView::LoadCalEEPROM1Click},
+      {ui->VerifyCalEEPROM1, &ServiceView::VerifyCalEEPROM1Click}};
+  for (const auto& [action, handler] : serviceActions) {
+    connect(action, &QAction::triggered, service,
+            [service, handler = handler] { RunGuarded([service, handler] { (service->*handler)(); }); });
+  }
+  connect(service, &ServiceView::identityChanged, this, [this] { ShowIdentity(); });
   connect(timerPing_, &QTimer::timeout, this,
           [this] { RunGuarded([this] { timerPingTimer(); }); });
   connect(watcher_.get(), &DeviceWatcher::deviceChanged, this,
@@ -325,6 +343,33 @@ bool TformMain::ReloadViews() {
   return ok;
 }
 
+void TformMain::FrequencyTable1Click() {
+  TFormPowerProfile dialog(*deviceData_, this);
+  dialog.exec();
+}
+
+void TformMain::SetServiceMode(bool on) {
+  serviceMode_ = on;
+  ui->service->setVisible(on);
+  ui->mnuService->menuAction()->setVisible(on);
+  FixWindowSize();
+}
+
+void TformMain::FixWindowSize() {
+  const int serviceHeight = serviceMode_ ? ui->service->height() + 4 : 0;
+  ui->centralwidget->setFixedSize(kClientWidth, kClientHeight + serviceHeight);
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  adjustSize();
+  setFixedSize(sizeHint());
+}
+
+void TformMain::ShowIdentity() {
+  const TDeviceData& d = *deviceData_;
+  ui->valueID->setText(QString::fromLatin1(d.IdText().c_str()));
+  ui->valueSerial->setText(QString::fromLatin1(d.SerialText().c_str()));
+}
+
 void TformMain::mnuHelpIndexClick() {
   const QString path = QDir(helpFolder).filePath("Index.mht");
   if (!QFileInfo::exists(path)) {
@@ -403,11 +448,7 @@ bool TformMain::FullRead() {
 void TformMain::ShowReadResult(const FullReadResult& result) {
   const TDeviceData& d = *deviceData_;
   auto latin1 = [](const std::string& s) { return QString::fromLatin1(s.c_str()); };
-  const QString id = latin1(d.IdText());
-  ui->valueID->setText(id);
-  ui->EditDeviceID->setText(id.left(10));
-  ui->valueSerial->setText(latin1(d.SerialText()));
-  ui->EditSerialNumber->setText(latin1(d.SerialText()));
+  ShowIdentity();
   if (!result.Failed(ReadStep::TableSize)) {
     ui->valueTuningChannels->setText(QString::number(d.channelCount));
     ui->valueTuningGroups->setText(QString::number(d.groupCount));

@@ -75,6 +75,14 @@ class TformMain : public QMainWindow {
   void ShowEditLock();
   void panelLockDblClick();
   void mnuHelpIndexClick();
+  // File menu "Power Frequency Profile": the sub-band table with its plot.
+  void FrequencyTable1Click();
+
+  // Service mode (option --service): shows the "Serial Number" and "Debug" boxes below
+  // the settings and the "Service" menu of the memory dialogs; the window grows by
+  // their height. Off, the window is the ordinary configurator.
+  void SetServiceMode(bool on);
+  bool serviceMode() const { return serviceMode_; }
   // Re-reads every view from the transmitter after many settings changed at once (a
   // configuration load, a preset activation). False when a read failed.
   bool ReloadViews();
@@ -90,6 +98,10 @@ class TformMain : public QMainWindow {
   void ShowInterfacePicture(uint8_t kind);
   // The caption and colour of panelLock.
   void ShowLockPanel();
+  // The identity and serial number fields of the Device box, from TDeviceData.
+  void ShowIdentity();
+  // Fixes the window to its client area, the service boxes included when shown.
+  void FixWindowSize();
   // Fills the Device box and every view from what the full read brought in; steps that
   // failed leave their fields empty.
   void ShowReadResult(const FullReadResult& result);
@@ -111,6 +123,7 @@ class TformMain : public QMainWindow {
   std::vector<InterfaceEntry> interfaces_;
   PresetStore presets_;
   QString currentPicture_;
+  bool serviceMode_ = false;
 };
 
 // The resource path of a picture name ("PICTURE_ZQK220" -> ":/PICTURE_ZQK220").

@@ -78,8 +78,9 @@ TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
                                                      plan->gridFrequencies, ui->EditTXname}) {
     EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
   }
-  EXPECT_TRUE(ui->GroupBox10->isHidden());
-  EXPECT_TRUE(ui->GroupBoxSerialNumber->isHidden());
+  EXPECT_TRUE(ui->service->isHidden());
+  EXPECT_FALSE(service->GroupBox10->isVisibleTo(window.get()));
+  EXPECT_FALSE(service->GroupBoxSerialNumber->isVisibleTo(window.get()));
   EXPECT_EQ(plan->gridFrequencies->columnCount(), 4);
   EXPECT_EQ(plan->gridFrequencies->columnWidth(1), 80);
 

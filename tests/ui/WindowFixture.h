@@ -53,6 +53,7 @@ class WindowFixture : public ::testing::Test {
     plan = &ui->frequencyPlan->form();
     presetPanel = &ui->presetPanel->form();
     activePreset = &ui->activePreset->form();
+    service = &ui->service->form();
   }
 
   void Connect() {
@@ -92,6 +93,7 @@ class WindowFixture : public ::testing::Test {
   Ui::FrequencyPlanView* plan = nullptr;
   Ui::PresetPanelView* presetPanel = nullptr;
   Ui::ActivePresetView* activePreset = nullptr;
+  Ui::ServiceView* service = nullptr;
 
  private:
   MessageShower previousShower_;
