@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libqt6svg6
-  qt6-charts-dev
+  qt6-charts-dev libqt6opengl6-dev
   libsimpleini-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libudev-dev libusb-1.0-0-dev
