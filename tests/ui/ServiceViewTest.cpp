@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QChart>
 #include <QLineSeries>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -16,11 +17,8 @@
 #include "cli/CliRun.h"
 #include "device/PowerProfile.h"
 #include "files/MemoryTransfer.h"
-#include "ui/TFormMemoryTransfer.h"
-#include "ui/TFormPowerProfile.h"
+#include "ui/ServiceDialogForms.h"
 #include "ui/WindowFixture.h"
-#include "ui_TFormMemoryTransfer.h"
-#include "ui_TFormPowerProfile.h"
 
 namespace zentra {
 namespace {
@@ -265,7 +263,7 @@ TEST_F(ServiceViewTest, SerialWriteShowsInTheDeviceBoxWithTheCrc) {
 
 TEST_F(ServiceViewTest, PowerProfileShowsTheBandPlanOrOnlyTheRowNumbers) {
   for (bool bandPlan : {true, false}) {
-    const char* spec = bandPlan ? "nano:ZQL22X@129" : "nano:ZQL21@123/U";
+    const char* spec = bandPlan ? "nano:ZQL22X@129" : "nano:ZQK120@129";
     SCOPED_TRACE(spec);
     Arrive(spec);
     const TDeviceData& d = window->deviceData();
