@@ -4,6 +4,7 @@
 #include <QChartView>
 #include <QHeaderView>
 #include <QLineSeries>
+#include <QScrollBar>
 #include <QPainter>
 #include <QPen>
 #include <QShowEvent>
@@ -55,9 +56,17 @@ void TFormPowerProfile::showEvent(QShowEvent* event) {
 
 void TFormPowerProfile::FormPaint() {
   QTableWidget* grid = ui->gridPowerFrequencies;
-  for (int c = 0; c < 4; ++c) grid->setColumnWidth(c, kColumnWidths[c]);
   grid->setHorizontalHeaderLabels(
       {kHeaders[0], kHeaders[1], kHeaders[2], kHeaders[3]});
+  // The columns are at least wide enough for their headers in the font in use.
+  const QFontMetrics metrics = grid->horizontalHeader()->fontMetrics();
+  int total = 2 * grid->frameWidth();
+  for (int c = 0; c < 4; ++c) {
+    const int width = std::max(kColumnWidths[c], metrics.horizontalAdvance(kHeaders[c]) + 12);
+    grid->setColumnWidth(c, width);
+    total += width;
+  }
+  grid->setFixedWidth(total + grid->verticalScrollBar()->sizeHint().width());
   grid->clearContents();
   const std::vector<PowerProfileRow> rows = PowerProfileRows(data_);
   grid->setRowCount(static_cast<int>(rows.size()));
@@ -129,6 +138,9 @@ void TFormPowerProfile::ShowPlot() {
   y->setTitleText("Max Power [mW]");
   y->setLabelFormat("%.0f");
   y->setRange(0, yMax);
+  y->applyNiceNumbers();
+  // The tuned-frequency marker spans the whole height of the plot.
+  if (tuned->count() == 2) tuned->replace(1, tuned->at(1).x(), y->max());
   chart->addAxis(x, Qt::AlignBottom);
   chart->addAxis(y, Qt::AlignLeft);
   for (QAbstractSeries* series : chart->series()) {
