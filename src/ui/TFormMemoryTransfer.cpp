@@ -65,7 +65,7 @@ TFormMemoryTransfer::TFormMemoryTransfer(MemoryDialogKind kind, ServiceCommands&
   setFixedSize(width(), IsVerify() ? height() : kHeightWithoutMemo);
 
   chooseFile = [this](bool save, const QString& current) {
-    const QString filter = "Binary file (*.bin)";
+    const QString filter = "Binary file (*.bin *.BIN)";
     QFileDialog dialog(this, save ? "Save" : "Open", current, filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
