@@ -191,19 +191,27 @@ TEST_F(ServiceViewTest, RefusedRangeOrFileKeepsTheDialogOpenAndSendsNothing) {
   EXPECT_FALSE(QFile::exists(Path("a.bin")));
 }
 
-TEST_F(ServiceViewTest, TransmitterLeavingEndsTheDumpAndKeepsTheOldFile) {
-  Arrive("nano:ZQL22X@129");
-  const QString image = Path("keep.bin");
-  WriteAll(image, "old image");
-  const DialogRun run = RunDialog(&ServiceView::SaveXEEPROM1Click, [&](auto& f) {
-    f.EditiFileName->setText(image);
-    // The transmitter leaves while the first blocks are read.
-    QTimer::singleShot(0, [this] { world->Leave(); });
-  });
-  EXPECT_EQ(Texts(), std::vector<QString>{kMsgDeviceLost});
-  EXPECT_TRUE(run.stillOpen);
-  EXPECT_EQ(ReadAll(image), QByteArray("old image"));
-  EXPECT_LT(Requests(), 40u) << "the dump stopped instead of trying all 266 blocks";
+// A dump that ends early, because the transmitter leaves or because the user closes the
+// dialog while it runs, stops within a few blocks and leaves the older file as it was.
+TEST_F(ServiceViewTest, DumpEndedEarlyKeepsTheOldFile) {
+  for (bool userCloses : {false, true}) {
+    SCOPED_TRACE(userCloses ? "dialog closed" : "transmitter left");
+    Arrive("nano:ZQL22X@129");
+    const QString image = Path("keep.bin");
+    WriteAll(image, "old image");
+    const DialogRun run = RunDialog(&ServiceView::SaveXEEPROM1Click, [&](auto& f) {
+      f.EditiFileName->setText(image);
+      // Runs between the first blocks of the transfer.
+      QWidget* dialog = f.EditiFileName->window();
+      QTimer::singleShot(0, dialog, [this, dialog, userCloses] {
+        if (userCloses) dialog->close(); else world->Leave();
+      });
+    });
+    EXPECT_EQ(Texts(), userCloses ? std::vector<QString>{} : std::vector<QString>{kMsgDeviceLost});
+    EXPECT_EQ(run.stillOpen, !userCloses);
+    EXPECT_EQ(ReadAll(image), QByteArray("old image"));
+    EXPECT_LT(Requests(), 40u) << "the dump stopped instead of trying all 266 blocks";
+  }
 }
 
 TEST_F(ServiceViewTest, FactoryNumbersAreCheckedBeforeAnythingIsSent) {
