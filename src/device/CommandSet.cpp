@@ -362,7 +362,10 @@ bool CommandSet::ReadMic() {
     return true;
   }
   if (!Read(q, 2, 5, r)) return false;
-  data_.micMode = r[2];
+  // The handhelds answer a mode byte too, but have no microphone input whose mode could
+  // be chosen: keeping it would shape the LED list and the PTT mapping after a mode the
+  // transmitter does not have.
+  if (data_.modelType != 4 && data_.modelType != 10) data_.micMode = r[2];
   data_.micPhase = r[3];
   data_.micPTT = r[4];
   return true;

@@ -51,9 +51,14 @@ FullReadResult FullRead(Transactor& link, TDeviceData& data, PresetStore& preset
     RunPump(options.pump);
   };
 
-  // Identity with the full identification: model code and capability flags.
+  // Nothing read from the transmitter before this one may shape what is shown now.
+  data.ForgetSettings();
+  // Identity with the full identification: model code and capability flags. A failed
+  // read leaves the identity the poll read a moment ago (the one the window shows); the
+  // identification runs from it all the same, so the capability flags are always this
+  // transmitter's and never those of the one before.
   result.identified = commands.ReadDeviceId();
-  if (result.identified) IdentifyCapabilities(data);
+  IdentifyCapabilities(data);
   step(ReadStep::DeviceId, result.identified);
   step(ReadStep::SerialNumber, commands.ReadSerialNumber());
   step(ReadStep::TableSize, commands.ReadTableSize());

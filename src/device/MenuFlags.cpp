@@ -86,7 +86,10 @@ LockPanel LockPanelState(const TDeviceData& d) {
   if (m == 4 || m == 10) {
     // Handhelds have no microphone input mode to lock.
     p.boxes[I(LockBox::Mic)] = {};
-    if (d.audioModLpfSupported) enableAndSet(LockBox::AudioMod);
+    // The modulation lock is shown from the byte wherever modulation exists, but only
+    // the ZQK230 lets it be changed.
+    p.boxes[I(LockBox::AudioMod)] = {m == 10,
+                                     d.audioModLpfSupported != 0 && LockBit(d, LockBox::AudioMod)};
   }
   if (!(m >= 7 && m <= 9)) p.boxes[I(LockBox::AudioLimiter)] = {};  // no limiter
   return p;

@@ -36,9 +36,12 @@ bool ProbeFamilyStep(Transactor& link, TDeviceData& data, ProbeFamily family,
     }
     // The identity names a model of the other family than the code that answered: the
     // transmitter is not taken as identified, so the next tick probes both families
-    // again instead of waiting on a model that was never read.
+    // again instead of waiting on a model that was never read. The tick ends here, with
+    // no picture and no read: the other family's code is not tried on a transmitter
+    // whose answers already disagree.
     data.modelType = 0;
-    return false;
+    tick.mismatch = true;
+    return true;
   }
 
   if (answered) {
@@ -74,12 +77,14 @@ PresenceTick PresenceProbe(Transactor& link, TDeviceData& data, uint8_t interfac
                            const AccessCodes& codes) {
   PresenceTick tick;
   ProbeFamilyStep(link, data, ProbeFamily::Handheld, codes.handheld, interfaceKind, tick);
+  if (tick.mismatch) return tick;
   // The bodypack step looks at the model code as the handheld step left it: after a
   // handheld arrived or answered it is skipped; after a handheld left, the bodypack
   // family is probed in the same tick.
   PresenceTick bodypack;
   ProbeFamilyStep(link, data, ProbeFamily::Bodypack, codes.bodypack, interfaceKind, bodypack);
   tick.unlocksSent += bodypack.unlocksSent;
+  tick.mismatch = bodypack.mismatch;
   if (bodypack.event != PresenceEvent::Nothing) {
     tick.leftFirst = tick.event == PresenceEvent::Left;
     tick.event = bodypack.event;

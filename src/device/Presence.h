@@ -29,6 +29,9 @@ struct PresenceTick {
   int unlocksSent = 0;    // probes sent in this tick (1 or 2)
   // A handheld left and a bodypack arrived in the same tick: reset the display first.
   bool leftFirst = false;
+  // A family code was answered by a transmitter whose identity names a model of the
+  // other family: nothing is shown or read in this tick (event Nothing).
+  bool mismatch = false;
 };
 
 // Runs one tick over the link. interfaceKind is the kind of the selected interface entry

@@ -1,6 +1,7 @@
 #include "device/Settings.h"
 
 #include "device/FrequencyPlan.h"
+#include "device/MenuFlags.h"
 #include "device/TDeviceData.h"
 
 namespace zentra {
@@ -60,6 +61,21 @@ bool RefreshModelPanels(Transactor& link, TDeviceData& data) {
     LoadPowerSetting(link, data);
   }
   return false;
+}
+
+PanelsRead ReloadPanels(Transactor& link, TDeviceData& data) {
+  CommandSet commands(link, data);
+  PanelsRead read;
+  read.audio = RefreshAudio(link, data);
+  read.modelPanels = RefreshModelPanels(link, data);
+  read.battery = commands.ReadBattery();
+  read.rfPower = commands.ReadRfPower();
+  read.led = RefreshLed(link, data);
+  const bool tuning = commands.ReadGroupChannel();
+  read.tuning = commands.ReadFrequency() && tuning;
+  read.locks = RefreshLockFlags(link, data);
+  read.hidden = !data.hiddenMenuSupported || RefreshHiddenFlags(link, data);
+  return read;
 }
 
 // --- changes ---
@@ -145,9 +161,12 @@ SettingResult GroupChannelChange(Transactor& link, TDeviceData& data, int group,
 
 SettingResult TxNameChange(Transactor& link, TDeviceData& data, const std::string& name) {
   SettingResult result;
-  // WriteTxName reads the name back itself when the write succeeded.
-  result.written = CommandSet(link, data).WriteTxName(name);
-  result.readBack = result.written;
+  // WriteTxName reads the name back itself when the write succeeded. A refused or lost
+  // write has emptied the name held: it is read again, so what is shown is the
+  // transmitter's name and not an empty field.
+  CommandSet commands(link, data);
+  result.written = commands.WriteTxName(name);
+  result.readBack = result.written || commands.ReadTxName();
   return result;
 }
 

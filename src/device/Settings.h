@@ -36,6 +36,26 @@ bool LoadPowerSetting(Transactor& link, TDeviceData& data);
 bool LoadBootVersion(Transactor& link, TDeviceData& data);
 bool RefreshLed(Transactor& link, TDeviceData& data);  // ReadLed
 
+// Every setting the main panels show, read again after many changed at once (a
+// configuration load, a preset activation): audio, the model refresh with the
+// microphone, battery, RF power, LED, tuning and frequency, the menu locks and, where the
+// transmitter has them, the hidden items. Every read runs; each flag says whether it
+// succeeded.
+struct PanelsRead {
+  bool audio = false;
+  bool modelPanels = false;
+  bool battery = false;
+  bool rfPower = false;
+  bool led = false;
+  bool tuning = false;
+  bool locks = false;
+  bool hidden = false;
+  bool ok() const {
+    return audio && modelPanels && battery && rfPower && led && tuning && locks && hidden;
+  }
+};
+PanelsRead ReloadPanels(Transactor& link, TDeviceData& data);
+
 // --- changes ---
 struct AudioRequest {
   int gain = 0;
@@ -61,7 +81,8 @@ SettingResult LedChange(Transactor& link, TDeviceData& data, int light, int mode
 // channel is not tuned; the tuning and frequency are read back in any case.
 SettingResult GroupChannelChange(Transactor& link, TDeviceData& data, int group,
                                  int channel, const PumpHook& pump = {});
-// WriteTxName, which reads the name back on success.
+// WriteTxName, which reads the name back on success; after a failed write the name is
+// read again.
 SettingResult TxNameChange(Transactor& link, TDeviceData& data, const std::string& name);
 // The battery re-read button.
 bool Button2Click(Transactor& link, TDeviceData& data);

@@ -73,6 +73,40 @@ void TDeviceData::ResetDeviceData() {
   txNameLength = 0;
 }
 
+void TDeviceData::ForgetSettings() {
+  audioGain = 0;
+  audioGainRead = 0;
+  curChannel = kNotRead;
+  curGroup = kNotRead;
+  curFreqKHz = 0;
+  audioFilter = kNotRead;
+  audioDisplay = kNotRead;
+  audioLimiter = 0;
+  preEmphasis = kNotRead;
+  micMode = kNotRead;
+  micPhase = kNotRead;
+  micPTT = kNotRead;
+  batteryType = kNotRead;
+  batteryLevel = 0;
+  rfPower = kNotRead;
+  ledLight = kNotRead;
+  ledMode = kNotRead;
+  audioMod = 0;
+  audioLpf = 0;
+  rfLevelCount = 0;
+  for (auto& name : rfLevelNames) name.clear();
+  rfLevelValues.fill(0);
+  powerSetting = 0;
+  txName.clear();
+  bootVersion.clear();
+  lockBits = 0;
+  lockBitsExt = 0;
+  hiddenBits = 0;
+  hiddenBitsExt = 0;
+  groupLockMask.fill(0);
+  groupHiddenMask.fill(0);
+}
+
 std::string TDeviceData::IdText() const { return CutAtZero(idText.data(), idText.size()); }
 
 std::string TDeviceData::SerialText() const {

@@ -100,6 +100,11 @@ struct TDeviceData {
   // a configuration load tests marked not read. Fields the next identification or read
   // always rewrites are left alone.
   void ResetDeviceData();
+  // Marks every setting value not read (and empties the lock and hidden bytes, the power
+  // table and the name) while keeping the identity and model code: the start of a full
+  // read, so that a value the new transmitter does not send is never one of the
+  // transmitter before.
+  void ForgetSettings();
 
   // The identity and serial number as texts, cut at the first zero byte.
   std::string IdText() const;

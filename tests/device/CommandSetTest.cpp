@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "device/CommandSet.h"
+#include "device/ItemLists.h"
 #include "device/FakeTransactor.h"
 
 namespace zentra {
@@ -427,6 +428,23 @@ TEST(CommandSet, MicShapeFollowsTheModel) {
   EXPECT_EQ(d.micMode, 1);
   EXPECT_EQ(d.micPhase, 1);
   EXPECT_EQ(d.micPTT, 3);
+
+  // The handhelds answer a mode byte but have no input mode: it is not kept, so it can
+  // neither shrink the LED list nor move the index the LED write sends.
+  for (int model : {4, 10}) {
+    TDeviceData h;
+    h.modelType = static_cast<int8_t>(model);
+    h.pttSupported = 1;
+    CommandSet hc(link, h);
+    link.AnswerValues({2, 1, 2});
+    EXPECT_TRUE(hc.ReadMic());
+    EXPECT_EQ(h.micMode, kNotRead) << model;
+    EXPECT_EQ(h.micPhase, 1);
+    EXPECT_EQ(h.micPTT, 2);
+    int ledIndex = 2;
+    EXPECT_EQ(MainLedModeItems(h, ledIndex).size(), 3u) << model;
+    EXPECT_EQ(ledIndex, 2);
+  }
 
   // Model 1 without PTT: nothing sent, the message comes back to the caller.
   d.modelType = 1;

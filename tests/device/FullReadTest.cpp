@@ -6,6 +6,7 @@
 
 #include "SimTransactor.h"
 #include "device/FullRead.h"
+#include "device/Identification.h"
 #include "device/Presence.h"
 #include "device/TDeviceData.h"
 
@@ -122,7 +123,9 @@ TEST_P(FullReadMatrix, EveryReportedValueIsFilledIn) {
   } else {
     EXPECT_EQ(d.micPhase, 1);
     EXPECT_EQ(d.micPTT, 3);
-    EXPECT_EQ(d.micMode, 1);
+    // The handhelds have no input mode: the mode byte they answer is not kept.
+    const bool handheld = c.row.code == 4 || c.row.code == 10;
+    EXPECT_EQ(d.micMode, handheld ? kNotRead : 1);
   }
   EXPECT_EQ(d.batteryType, 1);
   EXPECT_EQ(d.batteryLevel, 5);
@@ -236,6 +239,48 @@ TEST(FullRead, EveryStepRunsWhenTheTransmitterStopsAnswering) {
                         ReadStep::HiddenFlags, ReadStep::Presets})
     EXPECT_TRUE(r.Failed(step)) << ReadStepName(step);
   EXPECT_FALSE(r.firstGroup.ok);
+}
+
+TEST(FullRead, NothingOfThePreviousTransmitterShapesTheNext) {
+  // A ZQK230 read in full, then a ZQL11 (a ZQL21 in mode 2 for the second row) whose
+  // own identity read fails in the full read: the identity the poll read still decides
+  // the capabilities, and no value of the handheld survives.
+  struct Case {
+    const char* first;
+    const char* second;
+    bool dropId;
+  };
+  for (const Case& c : {Case{"ZQK230", "ZQL11", true}, Case{"ZQL21", "ZQK230", false}}) {
+    SCOPED_TRACE(std::string(c.first) + " then " + c.second);
+    SimTransactor link(Spec(c.first, "129"));
+    link.tx()->state().micMode = 2;
+    TDeviceData d;
+    PresetStore presets;
+    ASSERT_EQ(PresenceProbe(link, d, 4).event, PresenceEvent::Arrived);
+    FullRead(link, d, presets);
+    link.Enter(Spec(c.second, "129"));
+    d.modelType = 0;  // the poll saw the first one leave
+    ASSERT_EQ(PresenceProbe(link, d, 4).event, PresenceEvent::Arrived);
+    link.log.clear();
+    if (c.dropId) link.drop = [](const uint8_t* r, int) { return r[1] == 'I'; };
+    const FullReadResult r = FullRead(link, d, presets);
+    EXPECT_EQ(r.Failed(ReadStep::DeviceId), c.dropId);
+    TDeviceData fresh;
+    ASSERT_TRUE(IdentifyCapabilities(fresh, d.IdText()));
+    EXPECT_EQ(d.modelType, fresh.modelType);
+    EXPECT_EQ(d.optionsSupported, fresh.optionsSupported);
+    EXPECT_EQ(d.bandPlanSupported, fresh.bandPlanSupported);
+    EXPECT_EQ(d.audioModLpfSupported, fresh.audioModLpfSupported);
+    if (!fresh.optionsSupported) {
+      EXPECT_EQ(link.Count('b'), 0);
+    }
+    if (!fresh.bandPlanSupported) {
+      EXPECT_EQ(link.Count(0x27), 0);
+    }
+    if (fresh.modelType == 10) {
+      EXPECT_EQ(d.micMode, kNotRead);
+    }
+  }
 }
 
 TEST(FullRead, PumpRunsBetweenCommands) {

@@ -129,6 +129,16 @@ TEST(MenuFlags, LockPanelPerModel) {
     EXPECT_EQ(p.groupHiddenEnabled, c.groupHiddenBox);
     EXPECT_TRUE(p.boxes[static_cast<int>(LockBox::Tuning)].checked);
   }
+  // The modulation lock can be changed on the ZQK230 only, even where the flag is set.
+  for (int model : {4, 10}) {
+    TDeviceData d;
+    d.modelType = static_cast<int8_t>(model);
+    d.extendedLockSupported = d.groupLockSupported = d.audioModLpfSupported = 1;
+    d.lockBits = 0x80;
+    const BoxState mod = LockPanelState(d).boxes[static_cast<int>(LockBox::AudioMod)];
+    EXPECT_EQ(mod.enabled, model == 10) << model;
+    EXPECT_TRUE(mod.checked) << model;
+  }
   TDeviceData none;
   none.modelType = 1;
   const LockPanel p = LockPanelState(none);

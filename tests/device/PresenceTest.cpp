@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "FakeTransactor.h"
 #include "SimTransactor.h"
 #include "device/Presence.h"
 #include "device/TDeviceData.h"
@@ -95,6 +96,31 @@ TEST(Presence, IdentityOfTheOtherFamilyIsNotTakenAsArrival) {
     const PresenceTick t = PresenceProbe(link, d, 3);
     EXPECT_EQ(t.event, PresenceEvent::Nothing);
     EXPECT_TRUE(t.picture.empty());
+    EXPECT_EQ(d.modelType, 0);
+  }
+}
+
+TEST(Presence, MismatchedIdentityEndsTheTick) {
+  // A transmitter that answers every family code but names a bodypack model: the
+  // handheld code answered, so the tick ends without trying the bodypack code.
+  test::FakeTransactor link;
+  link.responder = [](const test::Bytes& q) {
+    if (q.size() == 2 && q[1] == 'I') {
+      test::Bytes a{'M', 'I'};
+      for (const char ch : std::string("ZQL21    1 129 B")) a.push_back(uint8_t(ch));
+      return test::FakeAnswer{true, a};
+    }
+    return test::FakeAnswer{true, {0x00, 0x00, 0x06}};
+  };
+  TDeviceData d;
+  for (int tick = 0; tick < 2; ++tick) {
+    link.requests.clear();
+    const PresenceTick t = PresenceProbe(link, d, 4);
+    EXPECT_EQ(t.event, PresenceEvent::Nothing);
+    EXPECT_TRUE(t.mismatch);
+    EXPECT_TRUE(t.picture.empty());
+    EXPECT_EQ(t.unlocksSent, 1);
+    EXPECT_EQ(link.requests.size(), 2u);  // one unlock, one identity read
     EXPECT_EQ(d.modelType, 0);
   }
 }

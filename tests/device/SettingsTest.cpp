@@ -215,6 +215,37 @@ TEST(Settings, GroupChannelChangeSyncAndHiddenRules) {
   EXPECT_EQ(c.d.curChannel, 5);
 }
 
+TEST(Settings, RefusedNameShowsTheTransmittersName) {
+  Connected c("ZQL22X");
+  ASSERT_TRUE(c.d.txNameSupported);
+  const std::string before = c.d.txName;
+  ASSERT_FALSE(before.empty());
+  c.link.drop = [](const uint8_t* r, int) { return r[1] == 'f'; };
+  const SettingResult r = TxNameChange(c.link, c.d, "Other");
+  EXPECT_FALSE(r.written);
+  EXPECT_TRUE(r.readBack);
+  EXPECT_EQ(c.d.txName, before);
+}
+
+TEST(Settings, ReloadPanelsReadsEverySettingAgain) {
+  Connected c("ZQL22X");
+  c.tx().gain = -8;
+  c.tx().ledLight = 3;
+  c.tx().hiddenBits = 0x05;
+  c.tx().curChannel = 4;
+  const PanelsRead read = ReloadPanels(c.link, c.d);
+  EXPECT_TRUE(read.ok());
+  EXPECT_EQ(c.d.audioGain, -8);
+  EXPECT_EQ(c.d.ledLight, 3);
+  EXPECT_EQ(c.d.hiddenBits, 0x05);
+  EXPECT_EQ(c.d.curChannel, 4);
+  c.link.drop = [](const uint8_t* r, int) { return r[1] == 'L'; };
+  const PanelsRead failed = ReloadPanels(c.link, c.d);
+  EXPECT_FALSE(failed.ok());
+  EXPECT_FALSE(failed.led);
+  EXPECT_TRUE(failed.battery);
+}
+
 TEST(Settings, TransmitterNameWrittenAndReadBack) {
   for (const char* version : {"123", "129"}) {
     SCOPED_TRACE(version);
