@@ -20,6 +20,7 @@ class ActivePresetView : public WindowView {
 
   Ui::ActivePresetView& form() { return *ui; }
 
+  void Attach(WindowState& state) override;
   void ResetDisplay() override;
 
  private:

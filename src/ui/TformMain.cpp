@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "device/CommandSet.h"
+#include "device/Settings.h"
 #include "device/FrequencyPlan.h"
 #include "device/Presence.h"
 #include "link/LinkWait.h"
@@ -91,6 +92,7 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   link_->rxTimedOut = true;
 
   ConnectHandlers();
+  NameControls();
 
   helpFolder = QDir(QCoreApplication::applicationDirPath()).filePath("help");
   openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -155,6 +157,58 @@ void TformMain::ConnectHandlers() {
   ui->panelLock->installEventFilter(this);
   connect(state_.get(), &WindowState::reloadRequested, this,
           [this] { RunGuarded([this] { ReloadViews(); }); });
+  // The name is sent by SET and when the user leaves the field after typing.
+  connect(ui->ButtonSetTXname, &QPushButton::clicked, this,
+          [this] { RunGuarded([this] { ButtonSetTXnameClick(); }); });
+  connect(ui->EditTXname, &QLineEdit::editingFinished, this, [this] {
+    if (ui->EditTXname->isModified()) RunGuarded([this] { ButtonSetTXnameClick(); });
+  });
+  // The menu-info box is one of the user menu's hidden flags (the others are in the
+  // setting boxes); a click writes both hidden bytes.
+  connect(ui->ckMenuInfoHidden, &QCheckBox::clicked, this, [this] {
+    RunGuarded([this] { HiddenBoxClick(*state_, HiddenBox::MenuInfo, ui->ckMenuInfoHidden); });
+  });
+  connect(state_.get(), &WindowState::menuFlagsChanged, this,
+          [this] { ShowHiddenBox(*state_, HiddenBox::MenuInfo, ui->ckMenuInfoHidden); });
+}
+
+void TformMain::NameControls() {
+  NameControlsByCaption(ui->groupInterface);
+  NameControlsByCaption(ui->groupDevice);
+  ui->listInterface->setAccessibleName("Interface");
+  ui->listInterface->setToolTip("IR interface to connect to");
+  ui->btnConnection->setAccessibleName("Connection");
+  ui->btnConnection->setToolTip("Connect to or disconnect from the selected interface");
+  ui->Button4->setAccessibleName("Search interfaces");
+  ui->ledConnection->setAccessibleName(ui->label_1->text());
+  ui->ledActivity->setAccessibleName(ui->label_2->text());
+  ui->ledError->setAccessibleName(ui->label_3->text());
+  ui->panelLock->setAccessibleName("Edit lock");
+  ui->imageDevice->setAccessibleName("Transmitter picture");
+  ui->valueOpt_1->setAccessibleName("Options 2:");
+  ui->EditTXname->setToolTip("Transmitter name; sent when you leave the field");
+  ui->ButtonSetTXname->setAccessibleName("Set name");
+}
+
+void TformMain::ButtonSetTXnameClick() {
+  TDeviceData& d = *deviceData_;
+  QLineEdit* edit = ui->EditTXname;
+  auto showName = [&] {
+    edit->setText(QString::fromLatin1(d.txName.c_str()));
+    edit->setModified(false);
+  };
+  if (!state_->AcceptUserChange(showName)) return;
+  if (!d.txNameSupported) return;
+  // Only printable ASCII reaches the transmitter.
+  std::string name;
+  for (const QChar ch : edit->text()) {
+    const char16_t u = ch.unicode();
+    name.push_back(u >= 32 && u <= 126 ? static_cast<char>(u) : ' ');
+  }
+  state_->updating = true;
+  TxNameChange(*link_, d, name);
+  showName();
+  state_->updating = false;
 }
 
 bool TformMain::eventFilter(QObject* watched, QEvent* event) {
@@ -463,7 +517,10 @@ void TformMain::ShowReadResult(const FullReadResult& result) {
     ui->valueOpt_0->setText(latin1(d.optionTexts[0]));
     ui->valueOpt_1->setText(latin1(d.optionTexts[1]));
   }
-  if (d.txNameSupported) ui->EditTXname->setText(latin1(d.txName));
+  if (d.txNameSupported) {
+    ui->EditTXname->setMaxLength(d.txNameLength);
+    ui->EditTXname->setText(latin1(d.txName));
+  }
   if (d.bootVersionSupported) ui->valueBootVer->setText(latin1(d.bootVersion));
   ui->ckMenuInfoHidden->setVisible(d.menuInfoHiddenSupported != 0);
   for (WindowView* view : views_) view->ShowReadResult(result);

@@ -74,6 +74,8 @@ class TformMain : public QMainWindow {
   void ResetDisplay();
   void ShowEditLock();
   void panelLockDblClick();
+  // Sends the name typed in EditTXname and shows the name the transmitter then holds.
+  void ButtonSetTXnameClick();
   void mnuHelpIndexClick();
   // File menu "Power Frequency Profile": the sub-band table with its plot.
   void FrequencyTable1Click();
@@ -95,6 +97,8 @@ class TformMain : public QMainWindow {
 
  private:
   void ConnectHandlers();
+  // Accessible names and tool tips of the interface and device boxes.
+  void NameControls();
   void ShowInterfacePicture(uint8_t kind);
   // The caption and colour of panelLock.
   void ShowLockPanel();

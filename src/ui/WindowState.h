@@ -7,6 +7,8 @@
 #include <QObject>
 #include <functional>
 
+#include "device/MenuFlags.h"
+
 class QWidget;
 
 namespace zentra {
@@ -44,6 +46,14 @@ class WindowState : public QObject {
   // The platform's default beep; tests replace it to count refusals.
   std::function<void()> beep;
 
+  // The fourteen hidden boxes of the user menu as the window shows them. They sit in
+  // several views (the setting boxes, the preset box, the device box), and a click on
+  // any of them writes the whole two bytes from all of them: this is where the views
+  // meet. Filled by the hidden-flag refresh; a view shows its own boxes from it when
+  // menuFlagsChanged comes.
+  HiddenChecks hiddenShown{};
+  std::array<bool, kHiddenBoxCount> hiddenEnabled{};
+
  signals:
   // The tuned group, channel or frequency of the transmitter changed (a tuning write, a
   // ctrl-click tune, a preset activation): views that show the tuning show it again
@@ -56,6 +66,9 @@ class WindowState : public QObject {
   // Many settings changed at once on the transmitter (a configuration load, a preset
   // activation): the window re-reads every view from the transmitter.
   void reloadRequested();
+  // The hidden boxes were read or put back: every view shows its boxes from
+  // hiddenShown / hiddenEnabled.
+  void menuFlagsChanged();
 };
 
 }  // namespace zentra

@@ -3,6 +3,7 @@
 #include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -71,6 +72,13 @@ void DisableControl(QWidget* control) {
 
 void SetControlEnabled(QWidget* control, bool enabled) {
   if (enabled) EnableControl(control); else DisableControl(control);
+}
+
+void NameControlsByCaption(QWidget* root) {
+  for (QLabel* label : root->findChildren<QLabel*>()) {
+    QWidget* control = label->buddy();
+    if (control && control->accessibleName().isEmpty()) control->setAccessibleName(label->text());
+  }
 }
 
 }  // namespace zentra

@@ -49,5 +49,8 @@ void EnableControl(QWidget* control);
 void DisableControl(QWidget* control);
 // EnableControl or DisableControl.
 void SetControlEnabled(QWidget* control, bool enabled);
+// Gives every control under root that a caption label names (the label's buddy) the
+// caption as its accessible name, unless it has one already.
+void NameControlsByCaption(QWidget* root);
 
 }  // namespace zentra
