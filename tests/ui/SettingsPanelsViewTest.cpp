@@ -5,9 +5,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
 #include <functional>
 
+#include "device/FrequencyPlan.h"
 #include "device/TDeviceData.h"
 #include "sim/VirtualTransmitter.h"
 #include "ui/ActivePresetView.h"
@@ -81,8 +85,12 @@ TEST_P(FullReadShows, EveryBoxFromTheTransmitter) {
                      static_cast<QWidget*>(panels->listLedMode),
                      static_cast<QWidget*>(panels->spinLedLight)})
     EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
-  // The extended lock byte brings the per-row locks; the hidden menu its boxes.
+  // The extended lock byte brings the per-row locks (the audio lock then sits on the gain
+  // row, else it stands for the whole box on the first row); the hidden menu its boxes.
   EXPECT_EQ(panels->ckAudioNRLock->isVisibleTo(panels->listHPF), d.extendedLockSupported != 0);
+  EXPECT_EQ(panels->ckAudioLock->y() == panels->spinAudioGain->y(),
+            d.extendedLockSupported != 0);
+  EXPECT_EQ(panels->ckAudioModLock->isEnabled(), row.modulationEnabled);
   EXPECT_EQ(panels->ckLedHidden->isVisibleTo(panels->groupLed), d.hiddenMenuSupported != 0);
 }
 
@@ -176,6 +184,31 @@ TEST_F(SettingsPanelsViewTest, RefusedWriteShowsTheTransmittersValue) {
   EXPECT_EQ(panels->spinAudioGain->value(), gain);
 }
 
+TEST_F(SettingsPanelsViewTest, LostAnswersLeaveTheLastKnownValues) {
+  struct Lost {
+    std::function<void(Ui::SettingsPanelsView&)> act;
+    std::function<int(Ui::SettingsPanelsView&)> shown;
+  };
+  const Lost cases[] = {
+      {[](auto& p) { p.listRFPower->setCurrentIndex(2); },
+       [](auto& p) { return p.listRFPower->currentIndex(); }},
+      {[](auto& p) { p.listBatteryType->setCurrentIndex(2); },
+       [](auto& p) { return p.listBatteryType->currentIndex(); }},
+      {[](auto& p) { p.spinLedLight->setValue(2); },
+       [](auto& p) { return p.spinLedLight->value(); }},
+      {[](auto& p) { p.listChannel->setCurrentIndex(9); },
+       [](auto& p) { return p.listChannel->currentIndex(); }},
+  };
+  Arrive("nano:ZQL22X@129");
+  world->interface().SetFaults(1.0, 0.0, 1);  // every answer over IR is lost
+  for (const Lost& c : cases) {
+    const int before = c.shown(*panels);
+    c.act(*panels);
+    EXPECT_EQ(c.shown(*panels), before);
+  }
+  EXPECT_FALSE(CommandsSent().empty());
+}
+
 TEST_F(SettingsPanelsViewTest, EditLockBeepsPutsBackAndSendsNothing) {
   Arrive("nano:ZQL22X@129", false);
   ASSERT_TRUE(window->state().editLocked);
@@ -214,6 +247,30 @@ TEST_F(SettingsPanelsViewTest, HiddenBoxesOfOtherBoxesWriteBothBytes) {
   if (data().menuInfoHiddenSupported) ui->ckMenuInfoHidden->click();
   EXPECT_EQ(tx().hiddenBits, 0x41);
   EXPECT_EQ(tx().hiddenBitsExt, data().menuInfoHiddenSupported ? 0x40 : 0x00);
+}
+
+TEST_F(SettingsPanelsViewTest, NameIsSentWhenLeavingTheField) {
+  Arrive("nano:ZQL22X@129");
+  QLineEdit* edit = ui->EditTXname;
+  ASSERT_TRUE(edit->isEnabled());
+  edit->selectAll();
+  QTest::keyClicks(edit, "Vocal");
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_TRUE(Sent('f'));
+  EXPECT_TRUE(Sent('e'));
+  EXPECT_EQ(edit->text().left(5), "Vocal");
+  EXPECT_EQ(std::string(tx().txName.begin(), tx().txName.begin() + 5), "Vocal");
+}
+
+TEST_F(SettingsPanelsViewTest, TuningFollowsACtrlClickInTheGrid) {
+  Arrive("nano:ZQL22X@129");
+  window->show();
+  QTableWidget* grid = plan->gridFrequencies;
+  const QPoint cell = grid->visualRect(grid->model()->index(6, 1)).center();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, cell);
+  EXPECT_EQ(tx().curChannel, 6);
+  EXPECT_EQ(panels->listChannel->currentIndex(), 6);
+  EXPECT_EQ(panels->valueFrequency->text().toStdString(), FormatMHz(tx().curFreqKHz));
 }
 
 TEST_F(SettingsPanelsViewTest, SyncGroupForcesChannelZero) {
