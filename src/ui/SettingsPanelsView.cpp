@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -63,6 +64,15 @@ SettingsPanelsView::SettingsPanelsView(QWidget* parent)
   }
   BuildFlagTables();
   NameControls();
+  // The narrow "Lock:" / "Hidden:" captions keep their whole text in wider fonts.
+  for (QLabel* label : findChildren<QLabel*>()) {
+    QFont font = label->font();
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).horizontalAdvance(label->text()) > label->width()) {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    label->setFont(font);
+  }
 }
 
 SettingsPanelsView::~SettingsPanelsView() = default;
