@@ -113,14 +113,16 @@ std::string CleanPresetName(const std::string& text) {
 
 namespace {
 
+// Both reads are sent whatever the other gave: a record is worth having even when its
+// name did not come through.
 bool ReadOnePreset(CommandSet& commands, PresetStore& store, int i) {
   std::string name;
-  if (!commands.ReadPresetName(i, name)) return false;
-  store.SetName(i, name);
+  const bool nameRead = commands.ReadPresetName(i, name);
+  if (nameRead) store.SetName(i, name);
   PresetRecord record{};
-  if (!commands.ReadPreset(i, record)) return false;
-  store.presetRecords[i] = record;
-  return true;
+  const bool recordRead = commands.ReadPreset(i, record);
+  if (recordRead) store.presetRecords[i] = record;
+  return nameRead && recordRead;
 }
 
 }  // namespace
@@ -132,9 +134,9 @@ bool ReadPresets(Transactor& link, TDeviceData& data, PresetStore& store) {
   if (count > kMaxPresets) return false;
   data.presetCount = count;
   data.presetIndex = active;
-  for (int i = 0; i < count; ++i)
-    if (!ReadOnePreset(commands, store, i)) return false;
-  return true;
+  bool ok = true;
+  for (int i = 0; i < count; ++i) ok = ReadOnePreset(commands, store, i) && ok;
+  return ok;
 }
 
 bool ReloadPresets(Transactor& link, TDeviceData& data, PresetStore& store) {
@@ -158,6 +160,117 @@ bool SavePresetName(Transactor& link, TDeviceData& data, PresetStore& store, int
   std::string back;
   if (commands.ReadPresetName(index, back)) store.SetName(index, back);
   return written;
+}
+
+// ---------------------------------------------------------------- panel rules
+
+namespace {
+using PS = PresetSetting;
+}
+
+PresetFlagBit PresetLockBit(PresetSetting s) {
+  switch (s) {
+    case PS::Tuning: return {pb::kLock, 0x01};
+    case PS::Gain: return {pb::kLock, 0x02};
+    case PS::RfPower: return {pb::kLock, 0x04};
+    case PS::Battery: return {pb::kLock, 0x08};
+    case PS::MicMode: return {pb::kLock, 0x10};
+    case PS::LedMode: return {pb::kLock, 0x20};
+    case PS::AudioMod: return {pb::kLock, 0x80};
+    case PS::NoiseReduction: return {pb::kLockExt, 0x01};
+    case PS::Filter: return {pb::kLockExt, 0x02};
+    case PS::Limiter: return {pb::kLockExt, 0x04};
+    case PS::MicPhase: return {pb::kLockExt, 0x08};
+    case PS::Ptt: return {pb::kLockExt, 0x10};
+    case PS::LedLight: return {pb::kLockExt, 0x20};
+    case PS::Count: break;
+  }
+  return {pb::kLock, 0};
+}
+
+namespace {
+uint8_t& FlagByte(PresetSettings& p, int byte) {
+  switch (byte) {
+    case pb::kLock: return p.lock;
+    case pb::kDontCare: return p.dontCare;
+    case pb::kLockExt: return p.lockExt;
+    default: return p.dontCareExt;
+  }
+}
+uint8_t FlagByte(const PresetSettings& p, int byte) {
+  return FlagByte(const_cast<PresetSettings&>(p), byte);
+}
+void SetBit(uint8_t& b, uint8_t mask, bool on) {
+  b = static_cast<uint8_t>(on ? (b | mask) : (b & ~mask));
+}
+}  // namespace
+
+bool PresetLocked(const PresetSettings& p, PresetSetting s) {
+  const PresetFlagBit f = PresetLockBit(s);
+  return (FlagByte(p, f.byte) & f.mask) != 0;
+}
+
+bool PresetDontCare(const PresetSettings& p, PresetSetting s) {
+  const PresetFlagBit f = PresetLockBit(s);
+  return (FlagByte(p, f.byte + 1) & f.mask) != 0;
+}
+
+void SetPresetLocked(PresetSettings& p, PresetSetting s, bool on) {
+  const PresetFlagBit f = PresetLockBit(s);
+  SetBit(FlagByte(p, f.byte), f.mask, on);
+}
+
+void SetPresetDontCare(PresetSettings& p, PresetSetting s, bool on) {
+  const PresetFlagBit f = PresetLockBit(s);
+  SetBit(FlagByte(p, f.byte + 1), f.mask, on);
+}
+
+PresetPanelMode PresetPanelModeFor(int index, bool editLocked) {
+  PresetPanelMode m;
+  if (editLocked || !ValidIndex(index)) return m;
+  m.nameEnabled = index >= 2;
+  m.valuesEnabled = true;
+  m.flagsEnabled = index != 1;
+  return m;
+}
+
+bool PresetSettingOffered(const TDeviceData& d, PresetSetting s) {
+  const int model = d.modelType;
+  switch (s) {
+    case PS::MicMode: return PresetMicModeList(d).action == ListSpec::Action::Fill &&
+                             model != 1 && model != 4 && model != 10;
+    case PS::NoiseReduction: return model >= 3 && model <= 10;
+    case PS::Limiter: return LimiterModel(model);
+    case PS::Ptt: return PresetPttList(d, 0).action == ListSpec::Action::Fill;
+    case PS::AudioMod: return d.audioModLpfSupported != 0;
+    default: return true;
+  }
+}
+
+bool PresetFlagsOffered(const TDeviceData& d, PresetSetting s) {
+  if (s == PS::AudioMod && !d.audioModLpfSupported) return false;
+  if (s == PS::MicMode && (d.modelType == 4 || d.modelType == 10)) return false;
+  if (PresetLockBit(s).byte == pb::kLockExt && !d.extendedLockSupported) return false;
+  return true;
+}
+
+bool PresetValueEnabled(const TDeviceData& d, const PresetPanelMode& mode,
+                        const PresetSettings& p, PresetSetting s) {
+  if (!mode.valuesEnabled || !PresetSettingOffered(d, s)) return false;
+  return !(mode.flagsEnabled && PresetFlagsOffered(d, s) && PresetDontCare(p, s));
+}
+
+bool PresetLockEnabled(const TDeviceData& d, const PresetPanelMode& mode,
+                       const PresetSettings& p, PresetSetting s) {
+  return PresetCareEnabled(d, mode, s) && !PresetDontCare(p, s);
+}
+
+bool PresetCareEnabled(const TDeviceData& d, const PresetPanelMode& mode, PresetSetting s) {
+  return mode.flagsEnabled && PresetFlagsOffered(d, s);
+}
+
+int ClampPresetLowPass(int modulation, int lowPassIndex) {
+  return (modulation == 0 && lowPassIndex == 2) ? 1 : lowPassIndex;
 }
 
 namespace {

@@ -63,6 +63,55 @@ PresetSettings DecodePresetRecord(const TDeviceData& data, const PresetRecord& r
 PresetRecord EncodePresetRecord(const TDeviceData& data, const PresetSettings& settings,
                                 const PresetRecord& base);
 
+// The settings of the preset panel, each with its value controls, a lock box and a
+// "Don't Care" box.
+enum class PresetSetting {
+  Tuning, Gain, Filter, NoiseReduction, Limiter, MicMode, MicPhase, Ptt, Battery, RfPower,
+  LedMode, LedLight, AudioMod, Count
+};
+constexpr int kPresetSettingCount = static_cast<int>(PresetSetting::Count);
+
+// Where a setting's lock flag sits: record byte 10 or 14 and the bit; its "Don't Care"
+// flag is the same bit of the next byte (11 or 15).
+struct PresetFlagBit {
+  int byte = preset_byte::kLock;
+  uint8_t mask = 0;
+};
+PresetFlagBit PresetLockBit(PresetSetting setting);
+bool PresetLocked(const PresetSettings& p, PresetSetting setting);
+bool PresetDontCare(const PresetSettings& p, PresetSetting setting);
+void SetPresetLocked(PresetSettings& p, PresetSetting setting, bool on);
+void SetPresetDontCare(PresetSettings& p, PresetSetting setting, bool on);
+
+// How the panel shows preset `index`: with the edit lock on nothing can be edited; the
+// "USER" preset (1) has no lock or "Don't Care" flags; the others have everything.
+// FACTORY and USER keep their names.
+struct PresetPanelMode {
+  bool nameEnabled = false;
+  bool valuesEnabled = false;
+  bool flagsEnabled = false;
+};
+PresetPanelMode PresetPanelModeFor(int index, bool editLocked);
+
+// Whether the model offers a setting in a preset at all (microphone mode not for codes
+// 1, 4, 10; noise reduction for 3..10; the limiter for 7, 8, 9; PTT with a PTT list;
+// modulation / low-pass with audioModLpfSupported).
+bool PresetSettingOffered(const TDeviceData& d, PresetSetting setting);
+// Whether its lock and "Don't Care" boxes exist: the extended ones (byte 14/15) need
+// extendedLockSupported, modulation needs audioModLpfSupported, and codes 4 and 10 have
+// no microphone flags.
+bool PresetFlagsOffered(const TDeviceData& d, PresetSetting setting);
+// The enable rules of one setting's controls for the preset shown: a checked "Don't
+// Care" box disables the value controls and the lock box.
+bool PresetValueEnabled(const TDeviceData& d, const PresetPanelMode& mode,
+                        const PresetSettings& p, PresetSetting setting);
+bool PresetLockEnabled(const TDeviceData& d, const PresetPanelMode& mode,
+                       const PresetSettings& p, PresetSetting setting);
+bool PresetCareEnabled(const TDeviceData& d, const PresetPanelMode& mode, PresetSetting setting);
+
+// "Narrow" modulation has no 20 kHz low-pass filter: its index 2 becomes 1.
+int ClampPresetLowPass(int modulation, int lowPassIndex);
+
 // Preset name as sent: 8 bytes; empty text gives 8 blanks, a shorter text is padded with
 // zero bytes; control and non-ASCII characters become blanks.
 std::string CleanPresetName(const std::string& text);

@@ -201,6 +201,13 @@ FileOpResult OpenConfiguration(const TDeviceData& data, const std::string& path,
   if (ini.Load(path) != IniFile::Status::Ok) {
     return Refused(FileOpStatus::FileError, kTitleError, ini.errorText());
   }
+  // Neither settings nor presets: a wrong file picked, or garbage.
+  bool anyPreset = false;
+  for (int i = 0; i < kMaxPresets; ++i) anyPreset = anyPreset || ini.SectionExists(PresetSectionName(i));
+  if (!ini.SectionExists(kConfig) && !anyPreset) {
+    ini.Clear();
+    return Refused(FileOpStatus::FileError, kTitleError, kMsgNoConfigInFile);
+  }
   return FileOpResult{};
 }
 

@@ -74,8 +74,11 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& data, PresetStore
                                 const ConfigSelection& selection, bool& editLocked,
                                 const ConfigAppliedHook& applied = {});
 
+inline constexpr const char* kMsgNoConfigInFile = "This file holds no configuration!";
+
 // Opens a configuration file for loading: refuses without an identified transmitter
-// ("Connect a device!") and reports a file that cannot be read.
+// ("Connect a device!") and reports a file that cannot be read or holds neither a
+// "CONFIG" nor a preset section.
 FileOpResult OpenConfiguration(const TDeviceData& data, const std::string& path, IniFile& ini);
 
 }  // namespace zentra

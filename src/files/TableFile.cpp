@@ -164,12 +164,14 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& in
       }
       progress.SetPosition(++position);
       if (tally.lost()) return Lost(result);
+      // Close stops the walk at the next command; the channels read so far are saved.
+      if (progress.AbortRequested()) {
+        aborted = true;
+        break;
+      }
     }
+    if (aborted) break;
     Memo(progress, result, Fmt("Saved Group=%02d", legacy ? g + 1 : ShownGroup(d, g)));
-    if (progress.AbortRequested()) {
-      aborted = true;
-      break;
-    }
   }
 
   if (!legacy && !aborted && scope.includesSync() && d.syncSupported) {
@@ -248,6 +250,8 @@ void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::strin
       if (tally.lost()) return;
     }
     allHidden = allHidden && newHidden;
+    // Stopped by the user: no channel is freed on the strength of a half-done group.
+    if (progress.AbortRequested()) return;
   }
   if (hiddenChanged && allHidden && d.channelCount > 0) {
     tally(commands.WriteChannelFlags(0, g, false, false));
@@ -292,6 +296,10 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
       LoadChannelFlags(commands, ini, section, g, options, tally, progress, result);
     }
     if (tally.lost()) return Lost(result);
+    if (progress.AbortRequested()) {
+      aborted = true;
+      break;
+    }
     for (int c = 0; c < d.channelCount; ++c) {
       const std::string text = ini.ReadString(section, ChannelKey(c), "");
       if (!text.empty()) {
@@ -307,13 +315,14 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
       }
       progress.SetPosition(++position);
       if (tally.lost()) return Lost(result);
+      // Close stops the walk at the next command; what was written so far stays.
+      if (progress.AbortRequested()) {
+        aborted = true;
+        break;
+      }
     }
-    const std::string loaded = Fmt("Loaded Group=%02d", ShownGroup(d, g));
-    if (progress.AbortRequested()) {
-      aborted = true;
-      break;
-    }
-    Memo(progress, result, loaded);
+    if (aborted) break;
+    Memo(progress, result, Fmt("Loaded Group=%02d", ShownGroup(d, g)));
   }
 
   // The group masks go out even after an interruption, so that the flags of the
@@ -365,6 +374,13 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const std::
                                 const TableLoadOptions& options, FileProgress& progress) {
   IniFile ini;
   if (ini.Load(path) != IniFile::Status::Ok) return FileFailed(FileOpResult{}, ini.errorText());
+  // A file without a single section the load would use is no table of ours (a wrong
+  // file picked, garbage): refuse it before anything reaches the transmitter.
+  bool anySection = options.scope.includesSync() && ini.SectionExists("SYNC");
+  for (int g = options.scope.firstGroup(data); g < options.scope.endGroup(data); ++g) {
+    anySection = anySection || ini.SectionExists(GroupSectionName(data, g));
+  }
+  if (!anySection) return FileFailed(FileOpResult{}, kMsgNoTableInFile);
   return LoadFrequencyTable(link, data, ini, options, progress);
 }
 

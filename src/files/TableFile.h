@@ -76,8 +76,13 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, const std::
 FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& ini,
                                 const TableSaveOptions& options, FileProgress& progress);
 
+inline constexpr const char* kMsgNoTableInFile =
+    "This file holds no frequency table for the groups chosen!";
+
 // Writes the file's table to the transmitter. After it the tuning and tuned frequency in
 // the device data are fresh; the front end repaints its frequency views.
+// A file on disk that cannot be read, or holds none of the sections of the scope, is
+// refused with one message before anything is sent.
 FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const std::string& path,
                                 const TableLoadOptions& options, FileProgress& progress);
 FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFile& ini,

@@ -127,3 +127,63 @@ TEST(PresetStore, NamesAndCleaning) {
   EXPECT_EQ(CleanPresetName("Talk"), std::string("Talk\0\0\0\0", 8));
   EXPECT_EQ(CleanPresetName("A\tB\xe9" "CDEFGHIJ"), "A B CDEF");
 }
+
+// The panel's enable rules: the edit lock, the USER preset, "Don't Care", and what the
+// model offers, checked together as the panel and `zentra-cli preset save` use them.
+TEST(PresetRecord, PanelEnableRules) {
+  using PS = PresetSetting;
+  struct Case {
+    int model;
+    bool ext;
+    int index;
+    bool editLocked;
+    PS setting;
+    bool dontCare;
+    bool value, lock, care;
+  };
+  const Case cases[] = {
+      {9, true, 2, false, PS::RfPower, false, true, true, true},
+      {9, true, 2, false, PS::RfPower, true, false, false, true},   // Don't Care
+      {9, true, 1, false, PS::RfPower, true, true, false, false},   // USER: no flags
+      {9, true, 2, true, PS::RfPower, false, false, false, false},  // edit lock
+      {9, false, 2, false, PS::LedLight, false, true, false, false},  // no extended flags
+      {9, false, 2, false, PS::LedLight, true, true, false, false},   // ... so no Don't Care
+      {4, true, 2, false, PS::MicMode, false, false, false, false},   // no mic mode, no flags
+      {3, true, 2, false, PS::Limiter, false, false, true, true},     // limiter only 7..9
+      {8, true, 2, false, PS::Limiter, false, true, true, true},
+      {9, true, 2, false, PS::AudioMod, false, false, false, false},  // no modulation
+  };
+  for (const Case& c : cases) {
+    TDeviceData d = Caps(c.model, c.ext, false);
+    PresetSettings p;
+    SetPresetDontCare(p, c.setting, c.dontCare);
+    const PresetPanelMode mode = PresetPanelModeFor(c.index, c.editLocked);
+    const std::string where = std::to_string(c.model) + "/" + std::to_string(c.index) + "/" +
+                              std::to_string(static_cast<int>(c.setting));
+    EXPECT_EQ(PresetValueEnabled(d, mode, p, c.setting), c.value) << where;
+    EXPECT_EQ(PresetLockEnabled(d, mode, p, c.setting), c.lock) << where;
+    EXPECT_EQ(PresetCareEnabled(d, mode, c.setting), c.care) << where;
+  }
+  EXPECT_FALSE(PresetPanelModeFor(0, false).nameEnabled);  // FACTORY keeps its name
+  EXPECT_TRUE(PresetPanelModeFor(2, false).nameEnabled);
+}
+
+TEST(PresetRecord, FlagBitsRoundTripThroughTheRecord) {
+  const TDeviceData d = Caps(10, true, true);
+  for (int i = 0; i < kPresetSettingCount; ++i) {
+    const auto s = static_cast<PresetSetting>(i);
+    PresetSettings p;
+    SetPresetLocked(p, s, true);
+    SetPresetDontCare(p, s, true);
+    const PresetSettings back = DecodePresetRecord(d, EncodePresetRecord(d, p, PresetRecord{}));
+    EXPECT_TRUE(PresetLocked(back, s)) << i;
+    EXPECT_TRUE(PresetDontCare(back, s)) << i;
+    for (int j = 0; j < kPresetSettingCount; ++j) {
+      if (j != i) {
+        EXPECT_FALSE(PresetLocked(back, static_cast<PresetSetting>(j))) << i << "/" << j;
+      }
+    }
+  }
+  EXPECT_EQ(ClampPresetLowPass(0, 2), 1);  // Narrow has no 20 kHz filter
+  EXPECT_EQ(ClampPresetLowPass(1, 2), 2);
+}

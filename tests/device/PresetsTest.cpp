@@ -41,11 +41,21 @@ TEST(Presets, ReadAllRefusesMoreThanTen) {
   EXPECT_EQ(c.d.presetCount, 10);
 }
 
-TEST(Presets, ReadFailureEndsTheRead) {
-  Connected c("ZQL21", 5);
-  c.link.drop = [](const uint8_t* r, int) { return r[1] == 'X' && r[2] == 2; };
-  EXPECT_FALSE(ReadPresets(c.link, c.d, c.store));
-  EXPECT_EQ(c.link.Count('8'), 3);  // presets 0, 1 and 2; none after the failure
+// A failed read of one preset fails the read but never stops it: every name and record
+// is still asked for, and a record whose name did not come through is kept.
+TEST(Presets, FailedReadStillReadsEveryPreset) {
+  for (const char failing : {'8', 'X'}) {  // ReadPresetName, ReadPreset
+    Connected c("ZQL21", 5);
+    c.tx().presets[2].record[1] = 3;
+    c.store.presetRecords[2].fill(0);
+    c.link.drop = [failing](const uint8_t* r, int) { return r[1] == failing && r[2] == 2; };
+    EXPECT_FALSE(ReadPresets(c.link, c.d, c.store));
+    EXPECT_EQ(c.link.Count('8'), 5) << failing;
+    EXPECT_EQ(c.link.Count('X'), 5) << failing;
+    if (failing == '8') {
+      EXPECT_EQ(c.store.presetRecords[2][1], 3);
+    }
+  }
 }
 
 TEST(Presets, SaveNameNeverForFactoryOrUser) {

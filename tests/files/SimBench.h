@@ -48,15 +48,18 @@ struct SimBench {
   bool ok() const { return world && link && data.modelType != 0; }
 };
 
-// Collects what a file operation shows. The operation asks for an abort once per group;
-// with abortAtGroup = k the k-th question (1-based) is answered yes (0: never).
+// Collects what a file operation shows. The operation asks for an abort after every
+// channel; once the bar has reached abortAtPosition (0: never) the answer is yes, as a
+// Close pressed at that moment would give, and questionsAfterAbort counts the questions
+// asked after it (each stands for one more command sent).
 class RecordingProgress : public FileProgress {
  public:
   std::string caption;
   int maximum = -1;
   int position = 0;
   std::vector<std::string> lines;
-  int abortAtGroup = 0;
+  int abortAtPosition = 0;
+  int questionsAfterAbort = 0;
 
   void Begin(const std::string& c, int max) override {
     caption = c;
@@ -67,12 +70,11 @@ class RecordingProgress : public FileProgress {
   void SetPosition(int p) override { position = p; }
   void AddLine(const std::string& line) override { lines.push_back(line); }
   bool AbortRequested() override {
-    return ++groupsSeen_ == abortAtGroup;
+    const bool abort = abortAtPosition > 0 && position >= abortAtPosition;
+    if (abort) ++questionsAfterAbort;
+    return abort;
   }
   void Pump() override {}
-
- private:
-  int groupsSeen_ = 0;
 };
 
 inline bool Contains(const std::vector<std::string>& lines, const std::string& line) {

@@ -313,7 +313,7 @@ TEST(TableFile, InterruptedSaveKeepsSectionsSoFarAndInterruptedLoadStillSendsMas
   QTemporaryDir dir;
   const std::string path = dir.filePath("part.qdf").toStdString();
   RecordingProgress progress;
-  progress.abortAtGroup = 2;
+  progress.abortAtPosition = 4;  // the last channel of the second group
   FileOpResult r = SaveFrequencyTable(*b.link, b.data, path, TableSaveOptions{}, progress);
   EXPECT_EQ(r.status, FileOpStatus::Interrupted);
   EXPECT_EQ(r.message, "File saving Interrupted!");
@@ -324,13 +324,46 @@ TEST(TableFile, InterruptedSaveKeepsSectionsSoFarAndInterruptedLoadStillSendsMas
   ini.WriteInteger("GROUP00", "HIDDEN", 0);
   ini.WriteInteger("GROUP01", "HIDDEN", 0);
   RecordingProgress loadProgress;
-  loadProgress.abortAtGroup = 2;
+  loadProgress.abortAtPosition = 4;
   r = LoadFrequencyTable(*b.link, b.data, ini, TableLoadOptions{}, loadProgress);
   EXPECT_EQ(r.status, FileOpStatus::Interrupted);
   EXPECT_EQ(r.message, "File loaded Interrupted!");
   EXPECT_FALSE(Contains(loadProgress.lines, "Loaded Group=01"));
   EXPECT_FALSE(Contains(loadProgress.lines, "Loaded SYNC"));
   EXPECT_EQ(b.state().groupHiddenMask[0] & 0x03, 0x03);
+}
+
+// Close in the middle of a group stops the walk at the next command: no channel after
+// it is read or written, and the half-done group gets no "Saved"/"Loaded" line.
+TEST(TableFile, CloseStopsTheWalkWithinOneCommand) {
+  SimBench b("usbmsg:ZQL21,groups=4,channels=8");
+  ASSERT_TRUE(b.ok());
+  IniFile ini;
+  RecordingProgress save;
+  save.abortAtPosition = 3;
+  FileOpResult r = SaveFrequencyTable(*b.link, b.data, ini, TableSaveOptions{}, save);
+  EXPECT_EQ(r.status, FileOpStatus::Interrupted);
+  EXPECT_EQ(save.position, 3);
+  EXPECT_EQ(save.questionsAfterAbort, 1);
+  EXPECT_FALSE(ini.KeyExists("GROUP00", "CH03"));
+  EXPECT_FALSE(Contains(save.lines, "Saved Group=00"));
+
+  // A frequency the transmitter takes that no channel of group 0 holds yet.
+  int32_t f = b.data.freqMinMHz * 1000;
+  auto held = [&](int32_t v) {
+    for (int c = 0; c < 8; ++c)
+      if (b.state().table[0][c].freqKHz == static_cast<uint32_t>(v)) return true;
+    return false;
+  };
+  while (!b.data.IsFrequencyAllowed(f) || held(f)) f += 25;
+  for (int c = 0; c < 8; ++c) ini.WriteInteger("GROUP00", "CH0" + std::to_string(c), f);
+  RecordingProgress load;
+  load.abortAtPosition = 2;
+  r = LoadFrequencyTable(*b.link, b.data, ini, TableLoadOptions{}, load);
+  EXPECT_EQ(r.status, FileOpStatus::Interrupted);
+  EXPECT_EQ(load.position, 2);
+  EXPECT_EQ(b.state().table[0][1].freqKHz, static_cast<uint32_t>(f));
+  EXPECT_NE(b.state().table[0][2].freqKHz, static_cast<uint32_t>(f));
 }
 
 TEST(TableFile, TransmitterLeavingKeepsTheOldFile) {
