@@ -119,6 +119,7 @@ int RunCli(int argc, char** argv) {
   AddTableCommands(app, chosen);
   AddServiceCommands(app, chosen);
   AddFileCommands(app, chosen);
+  AddPresetCommands(app, chosen);
   AddPlanCommands(app, chosen);
 
   try {

@@ -25,7 +25,8 @@ void AddInfoCommands(CLI::App& app, ChosenCommand& chosen);     // interfaces, i
 void AddSetCommands(CLI::App& app, ChosenCommand& chosen);      // set SETTING VALUE...
 void AddTableCommands(CLI::App& app, ChosenCommand& chosen);    // table ...
 void AddServiceCommands(CLI::App& app, ChosenCommand& chosen);  // eeprom, cal, service
-void AddFileCommands(CLI::App& app, ChosenCommand& chosen);     // table save/load, config, preset
+void AddFileCommands(CLI::App& app, ChosenCommand& chosen);     // table save/load, config
+void AddPresetCommands(CLI::App& app, ChosenCommand& chosen);   // preset list/show/save/set
 void AddPlanCommands(CLI::App& app, ChosenCommand& chosen);     // plan ..., table export/import
 
 // A file name given to a batch command may carry {n} (the transmitter's number in the

@@ -1,5 +1,5 @@
-// table save|load, config save|load, preset list|show|save|set: the frequency-table
-// files, configuration files and presets, through the files and device layers.
+// table save|load, config save|load: the frequency-table files and configuration files,
+// through the files layer.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -159,108 +159,6 @@ int ConfigLoad(Session& s, const std::string& pattern, const std::string& only) 
                                    editLocked));
 }
 
-std::optional<int> PickPreset(Session& s, const std::string& typed) {
-  const TDeviceData& d = s.data();
-  if (!d.presetsSupported) {
-    PrintError("This transmitter has no presets");
-    return std::nullopt;
-  }
-  const auto i = MatchItem(PresetListNames(d.presetCount), typed);
-  if (!i) PrintError("No preset '" + typed + "' (FACTORY, USER, Preset01..)");
-  return i;
-}
-
-int PresetList(Session& s) {
-  const TDeviceData& d = s.data();
-  if (!d.presetsSupported) {
-    PrintError("This transmitter has no presets");
-    return kExitUsage;
-  }
-  for (int i = 0; i < d.presetCount && i < kMaxPresets; ++i) {
-    std::printf("%d  %-9s \"%s\"%s\n", i, PresetListName(i).c_str(),
-                Printable(s.presets().Name(i)).c_str(), i == d.presetIndex ? "  (active)" : "");
-  }
-  return kExitOk;
-}
-
-int PresetShow(Session& s, const std::string& typed) {
-  const auto i = PickPreset(s, typed);
-  if (!i) return kExitUsage;
-  const TDeviceData& d = s.data();
-  const PresetSettings p = DecodePresetRecord(d, s.presets().presetRecords[static_cast<size_t>(*i)]);
-  std::printf("%s \"%s\"%s\n", PresetListName(*i).c_str(), Printable(s.presets().Name(*i)).c_str(),
-              *i == d.presetIndex ? " (active)" : "");
-  const ItemList groups = GroupListItems(d);
-  std::printf("  tuning:      group %s, channel %s\n", ItemText(groups, p.group).c_str(),
-              TwoDigits(p.channel).c_str());
-  std::printf("  gain:        %d dB\n", p.gain);
-  std::printf("  hp-filter:   %s\n", ItemText(PresetFilterItems(d), p.filter).c_str());
-  if (d.audioExtended && d.modelType >= 3) {
-    std::printf("  noise-red.:  %s\n", ItemText(PreEmphasisItems(d), p.preEmphasis).c_str());
-  }
-  if (d.limiterSupported) std::printf("  limiter:     %s\n", p.limiter ? "on" : "off");
-  const ListSpec mic = PresetMicModeList(d);
-  if (mic.action == ListSpec::Action::Fill) {
-    std::printf("  mic-mode:    %s\n", ItemText(mic.items, p.micMode).c_str());
-  }
-  std::printf("  phase:       %s\n", ItemText(PhaseItems(), p.micPhase).c_str());
-  const ListSpec ptt = PresetPttList(d, p.micMode);
-  if (ptt.action == ListSpec::Action::Fill) {
-    std::printf("  ptt:         %s\n",
-                ItemText(ptt.items, PresetPttValueToIndex(d, p.micMode, p.pttValue)).c_str());
-  }
-  std::printf("  battery:     %s\n", ItemText(PresetBatteryItems(d), p.batteryType).c_str());
-  std::printf("  rf-power:    %s\n", ItemText(PresetPowerItems(d), p.rfPower).c_str());
-  std::printf("  led:         mode %s, light %d\n",
-              ItemText(PresetLedModeItems(d, p.micMode), p.ledMode).c_str(), p.ledLight);
-  if (d.audioModLpfSupported) {
-    std::printf("  modulation:  %s, lp-filter %s\n", ItemText(ModulationItems(), p.audioMod).c_str(),
-                ItemText(LowPassItems(), p.audioLpf).c_str());
-  }
-  std::printf("  lock bits:   0x%02X, don't care 0x%02X", p.lock, p.dontCare);
-  if (d.extendedLockSupported) std::printf(", extended 0x%02X / 0x%02X", p.lockExt, p.dontCareExt);
-  std::printf("\n");
-  return kExitOk;
-}
-
-// Saves a preset's name; its record is written back as the transmitter holds it.
-int PresetSave(Session& s, const std::string& typed, const std::string& name) {
-  const auto i = PickPreset(s, typed);
-  if (!i) return kExitUsage;
-  if (*i < 2) {
-    PrintError("The names FACTORY and USER are never written");
-    return kExitUsage;
-  }
-  if (name.size() > 8) {
-    PrintError("Name refused: a preset name has at most 8 characters");
-    return kExitUsage;
-  }
-  const PresetSettings settings =
-      DecodePresetRecord(s.data(), s.presets().presetRecords[static_cast<size_t>(*i)]);
-  const PresetSaveResult r = SavePreset(s.link(), s.data(), s.presets(), *i, name, settings);
-  std::printf("%s \"%s\"\n", PresetListName(*i).c_str(), Printable(s.presets().Name(*i)).c_str());
-  if (r.refused || !r.nameWritten || !r.recordWritten) {
-    PrintError("The transmitter did not take the preset");
-    return kExitFailed;
-  }
-  std::printf("%s\n", kPresetSavedMessage);
-  return r.reread ? kExitOk : kExitFailed;
-}
-
-int PresetSet(Session& s, const std::string& typed) {
-  const auto i = PickPreset(s, typed);
-  if (!i) return kExitUsage;
-  const PresetSetResult r = ActivatePresetAndReread(s.link(), s.data(), *i);
-  const int active = s.data().presetIndex;
-  std::printf("active preset: %s\n",
-              active < kMaxPresets ? PresetListName(active).c_str() : "none");
-  if (!r.activated || !r.reread || active != *i) {
-    PrintError("The transmitter did not activate the preset");
-    return kExitFailed;
-  }
-  return kExitOk;
-}
-
 void AddScope(CLI::App* cmd, ScopeArgs& a) {
   cmd->add_option("--group", a.group, "Only this group (as listed: 00.., 01..)");
   cmd->add_flag("--sync", a.sync, "Only the SYNC channel");
@@ -272,7 +170,7 @@ void AddScope(CLI::App* cmd, ScopeArgs& a) {
 void AddFileCommands(CLI::App& app, ChosenCommand& chosen) {
   CLI::App* table = app.get_subcommand("table");
   struct Args {
-    std::string file, only, preset, name;
+    std::string file, only;
     ScopeArgs scope;
     bool legacy = false, outLock = false;
   };
@@ -312,32 +210,6 @@ void AddFileCommands(CLI::App& app, ChosenCommand& chosen) {
   cload->callback([&chosen, a] {
     chosen.name = "config load";
     chosen.run = [a](Session& s) { return ConfigLoad(s, a->file, a->only); };
-  });
-
-  auto* preset = app.add_subcommand("preset", "The transmitter's presets");
-  preset->require_subcommand(1);
-  preset->add_subcommand("list", "List the presets")->callback([&chosen] {
-    chosen.name = "preset list";
-    chosen.run = PresetList;
-  });
-  auto* show = preset->add_subcommand("show", "Show a preset's settings");
-  show->add_option("preset", a->preset, "FACTORY, USER, Preset01.. or the index")->required();
-  show->callback([&chosen, a] {
-    chosen.name = "preset show";
-    chosen.run = [a](Session& s) { return PresetShow(s, a->preset); };
-  });
-  auto* psave = preset->add_subcommand("save", "Rename a preset (its settings are kept)");
-  psave->add_option("preset", a->preset, "Preset01.. or the index")->required();
-  psave->add_option("--name", a->name, "New name (8 characters)")->required();
-  psave->callback([&chosen, a] {
-    chosen.name = "preset save";
-    chosen.run = [a](Session& s) { return PresetSave(s, a->preset, a->name); };
-  });
-  auto* pset = preset->add_subcommand("set", "Activate a preset");
-  pset->add_option("preset", a->preset, "FACTORY, USER, Preset01.. or the index")->required();
-  pset->callback([&chosen, a] {
-    chosen.name = "preset set";
-    chosen.run = [a](Session& s) { return PresetSet(s, a->preset); };
   });
 }
 

@@ -393,6 +393,27 @@ TEST(CliFilesTest, TableFileRestoresAnEditAndPresetsActivate) {
   EXPECT_NE(sim.Cli({"preset", "list"}).out.find("Preset01  \"LIVE"), std::string::npos);
 }
 
+TEST(CliFilesTest, PresetSaveEditsTheWholePreset) {
+  SimulatorProcess sim("ZQL22X@129");
+  ASSERT_FALSE(sim.path().isEmpty());
+  const CliRun r = sim.Cli({"preset", "save", "Preset01", "--name", "Stage", "--gain", "-10",
+                            "--rf-power", "1", "--limiter", "on", "--lock", "tuning,battery",
+                            "--dont-care", "rf-power"});
+  ASSERT_EQ(r.code, kExitOk) << r.out << r.err;
+  const QJsonObject o = Json(sim.Cli({"--json", "preset", "show", "Preset01"}));
+  EXPECT_EQ(o["name"].toString(), "Stage");
+  EXPECT_EQ(o["gain"].toString(), "-10");
+  EXPECT_EQ(o["limiter"].toString(), "on");
+  EXPECT_EQ(o["lock"].toArray(), QJsonArray({"tuning", "battery"}));
+  EXPECT_EQ(o["dont-care"].toArray(), QJsonArray({"rf-power"}));
+  EXPECT_EQ(o["record"].toArray()[0].toInt(), 246);  // -10 as the transmitter holds it
+  // Refused before anything is sent: flags of USER, a gain out of range, a setting the
+  // model's presets do not have.
+  EXPECT_EQ(sim.Cli({"preset", "save", "USER", "--lock", "tuning"}).code, kExitUsage);
+  EXPECT_EQ(sim.Cli({"preset", "save", "Preset01", "--gain", "99"}).code, kExitUsage);
+  EXPECT_EQ(sim.Cli({"preset", "save", "Preset01", "--modulation", "Wide"}).code, kExitUsage);
+}
+
 // --- batches ---------------------------------------------------------------------
 
 TEST(CliBatchTest, ThreeTransmittersOneAfterAnother) {

@@ -379,8 +379,10 @@ TEST(TableFile, TransmitterLeavingKeepsTheOldFile) {
   EXPECT_EQ(r.title, "ERROR");
   EXPECT_EQ(ReadAll(path), "[OLD]\r\nk=v\r\n");
 
+  // No table in the file at all: refused before anything is sent.
   r = LoadFrequencyTable(*b.link, b.data, path, TableLoadOptions{}, quiet);
-  EXPECT_EQ(r.status, FileOpStatus::Done);  // nothing in the file to send
+  EXPECT_EQ(r.status, FileOpStatus::FileError);
+  EXPECT_EQ(r.message, kMsgNoTableInFile);
   IniFile ini;
   ini.WriteInteger("GROUP00", "CH00", 500000);
   ini.WriteInteger("GROUP00", "CH00_LOCK", 0);
