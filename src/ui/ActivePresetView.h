@@ -1,4 +1,6 @@
-// The "Preset" box of "Current Settings": the preset the transmitter runs, its activation and the hidden flag of the preset menu.
+// The "Preset" box of "Current Settings": the preset the transmitter runs, with its
+// name, and SET, which makes the chosen preset the active one; the transmitter's
+// settings then change, so every view reads them again.
 #pragma once
 
 #include <memory>
@@ -22,6 +24,15 @@ class ActivePresetView : public WindowView {
 
   void Attach(WindowState& state) override;
   void ResetDisplay() override;
+  void ShowReadResult(const FullReadResult& result) override;
+  // Selects the active preset (presetIndex) and shows its name.
+  bool Reload() override;
+
+  // Shows the name of the preset chosen in PresetListSet.
+  void PresetListSetChange();
+  // Activates the chosen preset with the edit lock held on, then has the window read
+  // every view again and says "Preset loaded!".
+  void ButtonSetPresetClick();
 
  private:
   std::unique_ptr<Ui::ActivePresetView> ui;

@@ -104,7 +104,10 @@ void FrequencyPlanView::ShowReadResult(const FullReadResult& result) {
   // The grid, the group list and the table-file buttons come to life with the table.
   for (QWidget* control : {static_cast<QWidget*>(grid), static_cast<QWidget*>(list),
                            static_cast<QWidget*>(ui->btnFrequenciesLoad),
-                           static_cast<QWidget*>(ui->btnFrequenciesSave)}) {
+                           static_cast<QWidget*>(ui->btnFrequenciesSave),
+                           static_cast<QWidget*>(ui->ckLoadSaveAllGroups),
+                           static_cast<QWidget*>(ui->CheckBoxSaveLegacy),
+                           static_cast<QWidget*>(ui->ckOutLock2Hidden)}) {
     EnableControl(control);
   }
   const LockPanel locks = LockPanelState(d);

@@ -26,11 +26,13 @@
 #include "device/Presence.h"
 #include "link/LinkWait.h"
 #include "ui/ActivePresetView.h"
+#include "ui/ConfigFileHandlers.h"
 #include "ui/FrequencyPlanView.h"
 #include "ui/PresetPanelView.h"
 #include "ui/ServiceView.h"
 #include "ui/SettingsPanelsView.h"
 #include "ui/TFormPowerProfile.h"
+#include "ui/TableFileHandlers.h"
 #include "ui/UserMessages.h"
 #include "ui/WindowView.h"
 #include "ui_TformMain.h"
@@ -65,6 +67,9 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   views_ = {ui->frequencyPlan, ui->settingsPanels, ui->activePreset, ui->presetPanel,
             ui->service};
   for (WindowView* view : views_) view->Attach(*state_);
+  // The file operations have handler classes of their own, children of the window.
+  new TableFileHandlers(*state_, *ui->frequencyPlan, this);
+  new ConfigFileHandlers(*state_, ui->mnuLoadConfig, ui->mnuSaveConfig, this);
   state_->updating = true;
   ShowPicture("PICTURE_LOGO");
   ui->ledError->setBackOnColor(QColor(255, 0, 0));
@@ -447,7 +452,7 @@ void TformMain::timerPingTimer() {
   // a full interval after this one ends.
   timerPing_->stop();
   // The poll steps aside while an exchange is running.
-  if (link_->serialBusy || link_->InTransaction()) {
+  if (link_->serialBusy || link_->InTransaction() || state_->busy) {
     timerPing_->start();
     return;
   }

@@ -36,6 +36,9 @@ class WindowState : public QObject {
   bool updating = false;
   // The edit lock of panelLock; every full read sets it.
   bool editLocked = false;
+  // A long operation (a table-file walk, a configuration load) is running and lets
+  // events run between its commands: the presence poll steps aside meanwhile.
+  bool busy = false;
 
   // The first step of every change handler. False when the change must not be sent:
   // while `updating` is set (the program itself is filling controls), or while the edit
@@ -69,6 +72,9 @@ class WindowState : public QObject {
   // The hidden boxes were read or put back: every view shows its boxes from
   // hiddenShown / hiddenEnabled.
   void menuFlagsChanged();
+  // A preset's name or record was written or the presets were read again: views that
+  // show preset names show them again from the preset store.
+  void presetsChanged();
 };
 
 }  // namespace zentra
