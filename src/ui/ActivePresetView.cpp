@@ -43,9 +43,12 @@ void ActivePresetView::Attach(WindowState& s) {
 }
 
 void ActivePresetView::ResetDisplay() {
+  const bool wasUpdating = state->updating;
+  state->updating = true;
   WindowView::ResetDisplay();
   ui->PresetListSet->clear();
   ui->PresetNameSetList->clear();
+  state->updating = wasUpdating;
 }
 
 void ActivePresetView::ShowReadResult(const FullReadResult& result) {

@@ -148,6 +148,9 @@ void PresetPanelView::Attach(WindowState& s) {
 // Showing
 
 void PresetPanelView::ShowNothing() {
+  // Emptying the lists fires their change signals: no handler may run meanwhile.
+  const bool wasUpdating = state->updating;
+  state->updating = true;
   shownIndex_ = -1;
   shown_ = PresetSettings{};
   for (QWidget* control : EditingControls()) DisableControl(control);
@@ -155,12 +158,15 @@ void PresetPanelView::ShowNothing() {
   SetShownEnabled(ui->PresetNameList, false);
   ui->PresetvalueFrequency->clear();
   ui->PresetEditAudioGainLevel->clear();
+  state->updating = wasUpdating;
 }
 
 void PresetPanelView::ResetDisplay() {
-  WindowView::ResetDisplay();
   ShowNothing();
+  const bool wasUpdating = state->updating;
+  state->updating = true;
   ui->PresetList->clear();
+  state->updating = wasUpdating;
 }
 
 void PresetPanelView::ShowReadResult(const FullReadResult& result) {
@@ -327,7 +333,9 @@ void PresetPanelView::TakeEdits() {
 // ---------------------------------------------------------------------------------
 // Handlers
 
-void PresetPanelView::PresetListChange() { ShowPreset(ui->PresetList->currentIndex()); }
+void PresetPanelView::PresetListChange() {
+  if (ui->PresetList->currentIndex() >= 0) ShowPreset(ui->PresetList->currentIndex());
+}
 
 void PresetPanelView::PresetlistMicModeChange() {
   // The PTT list, the gain minimum and the LED modes depend on the preset's mode.

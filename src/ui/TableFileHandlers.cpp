@@ -99,7 +99,10 @@ void TableFileHandlers::btnFrequenciesLoadClick() {
   RunWalk([&](FileProgress& progress) {
     return LoadFrequencyTable(state_.link, d, file, options, progress);
   });
-  if (d.modelType == 0 || !state_.link.IsOpen()) return;
+  // Refused before anything was sent, or the transmitter left: nothing to show again.
+  if (last_.status == FileOpStatus::FileError || d.modelType == 0 || !state_.link.IsOpen()) {
+    return;
+  }
   // The table and perhaps the tuning changed under the views: show them again.
   const bool wasUpdating = state_.updating;
   state_.updating = true;

@@ -31,7 +31,13 @@ TEST_F(PresetPanelViewTest, EditedSavedReadAndActivatedShowsTheTransmittersValue
   auto& p = *presetPanel;
   ASSERT_TRUE(p.PresetList->isEnabled());
   EXPECT_EQ(p.PresetList->itemText(1), "USER");
+  // Preset01 as the factory left it keeps the tuning (Don't Care) and locks RF power and
+  // LED mode; start it without flags, read in with READ.
+  tx().presets[2].record[preset_byte::kLock] = 0;
+  tx().presets[2].record[preset_byte::kDontCare] = 0;
+  p.ButtonReloadPreset->click();
   p.PresetList->setCurrentIndex(2);  // Preset01
+  EXPECT_TRUE(p.PresetlistGroup->isEnabled());
   EXPECT_EQ(ui->presetPanel->shownPreset(), 2);
   EXPECT_TRUE(p.PresetNameList->isEnabled());
 
@@ -51,7 +57,8 @@ TEST_F(PresetPanelViewTest, EditedSavedReadAndActivatedShowsTheTransmittersValue
   EXPECT_EQ(Texts(), std::vector<QString>{"Preset saved!"});
   const auto& rec = tx().presets[2].record;
   EXPECT_EQ(world->transmitter()->presetName(2).substr(0, 5), "Choir");
-  EXPECT_EQ(rec[preset_byte::kRfPower], 1);
+  EXPECT_EQ(rec[preset_byte::kRfPower], 1) << p.PresetlistRFPower->count() << " items, shown "
+                                            << p.PresetlistRFPower->currentIndex();
   EXPECT_EQ(static_cast<int8_t>(rec[preset_byte::kGain]), -12);
   EXPECT_TRUE(rec[preset_byte::kPreEmphasisLimiter] & kPresetLimiterBit);
   EXPECT_EQ(rec[preset_byte::kDontCare] & 0x01, 0x01);  // tuning
