@@ -241,8 +241,13 @@ void PresetPanelView::ShowSettings(const PresetSettings& p) {
   Fill(f.PresetlistAudioPreEmphasis, PreEmphasisItems(d), p.preEmphasis);
   Fill(f.PresetlistAudioFilter, PresetFilterItems(d), p.filter);
   f.PresetckAudioLimiter->setChecked(p.limiter);
-  Fill(f.PresetlistAudioMod, ModulationItems(), p.audioMod);
-  Fill(f.PresetlistAudioLPF, PresetLowPassItems(p.audioMod), p.audioLpf);
+  if (d.audioModLpfSupported) {
+    Fill(f.PresetlistAudioMod, ModulationItems(), p.audioMod);
+    Fill(f.PresetlistAudioLPF, PresetLowPassItems(p.audioMod), p.audioLpf);
+  } else {  // the model has no modulation setting: nothing to show
+    f.PresetlistAudioMod->clear();
+    f.PresetlistAudioLPF->clear();
+  }
   Fill(f.PresetlistBatteryType, PresetBatteryItems(d), p.batteryType);
   Fill(f.PresetlistRFPower, PresetPowerItems(d), p.rfPower);
   Fill(f.PresetlistLedMode, PresetLedModeItems(d, p.micMode), p.ledMode);
