@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libudev-dev libusb-1.0-0-dev
   python3
+  # the Debian package and its checks (scripts/package.sh, scripts/check-package.sh)
+  dpkg-dev file help2man desktop-file-utils appstream lintian
 )
 # The window's screenshots and manual checks use an X server without a screen; tests
 # themselves run on Qt's offscreen platform.

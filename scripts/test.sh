@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Zentra twice (normal, and with ASan+UBSan) and runs
-# the whole test suite on both builds. Exit status 0 only when every test passed.
+# the whole test suite on both builds; the normal build is also packaged as a .deb and
+# the package checked. Exit status 0 only when every test and check passed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,6 +20,9 @@ run_build() {  # dir, extra cmake args...
 
 echo "== normal build"
 run_build build
+echo "== Debian package of the normal build"
+bash scripts/package.sh build
+bash scripts/check-package.sh zentra_*.deb
 echo "== sanitizer build (ASan + UBSan)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_build build-asan -DZENTRA_SANITIZE=ON -DZENTRA_BUILD_BENCH=OFF

@@ -3,13 +3,16 @@
 // first interface at once, and service mode.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 
+#include "buildinfo/BuildInfo.h"
 #include "device/AccessCodes.h"
 #include "sim/PlatformSelect.h"
 #include "sim/SimSpec.h"
 #include "ui/DeviceWatcher.h"
+#include "ui/HelpLocation.h"
 #include "ui/TformMain.h"
 #include "ui/UserMessages.h"
 
@@ -32,13 +35,20 @@ int main(int argc, char** argv) {
   ZentraApplication app(argc, argv);
   QApplication::setApplicationName("Quorvex Zentra");
   QApplication::setApplicationDisplayName("Quorvex Zentra");
-  QApplication::setApplicationVersion("1.1.15");
+  QApplication::setApplicationVersion(zentra::kZentraVersion);
+  // The menu entry and the icon the desktop shows for the running window.
+  QGuiApplication::setDesktopFileName("com.quorvex.Zentra");
+  QApplication::setWindowIcon(QIcon(":/com.quorvex.Zentra.svg"));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      "Quorvex Zentra: configures wireless-microphone transmitters through an IR interface.");
-  parser.addHelpOption();
-  parser.addVersionOption();
+      "Quorvex Zentra: configures wireless-microphone transmitters through an IR interface.\n"
+      "\n"
+      "Exit status: 0 the window was closed (or help, version or the guide's path was\n"
+      "printed); 1 --help-path found no user guide; 2 bad arguments (unknown option,\n"
+      "malformed SPEC, unreadable or malformed access codes).");
+  const QCommandLineOption helpOption = parser.addHelpOption();
+  const QCommandLineOption versionOption = parser.addVersionOption();
   const QCommandLineOption simulate(
       "simulate",
       "Run on simulated interfaces and transmitters instead of hardware "
@@ -55,8 +65,28 @@ int main(int argc, char** argv) {
       "service",
       "Service mode: show the serial number and debug boxes and the Service menu of the "
       "memory transfers (also ZENTRA_SERVICE=1).");
-  parser.addOptions({simulate, port, accessCodes, connectOption, serviceOption});
-  parser.process(app);
+  const QCommandLineOption helpPath(
+      "help-path",
+      "Print the path of the user guide that Help > Index opens (the folder help beside "
+      "the program, else the installed one) and exit.");
+  parser.addOptions({simulate, port, accessCodes, connectOption, serviceOption, helpPath});
+  // Bad arguments end with status 2, as a malformed SPEC or access-code file does.
+  if (!parser.parse(QCoreApplication::arguments())) {
+    std::fprintf(stderr, "zentra: %s\n", qPrintable(parser.errorText()));
+    return 2;
+  }
+  if (parser.isSet(helpOption)) parser.showHelp(0);
+  if (parser.isSet(versionOption)) parser.showVersion();
+  if (parser.isSet(helpPath)) {
+    const QString guide =
+        zentra::FindHelpFile(zentra::HelpFolders(QCoreApplication::applicationDirPath()));
+    if (guide.isEmpty()) {
+      std::fprintf(stderr, "zentra: Help file not found!\n");
+      return 1;
+    }
+    std::printf("%s\n", qPrintable(guide));
+    return 0;
+  }
 
   zentra::AccessCodes codes = zentra::DefaultAccessCodes();
   std::string error;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "buildinfo/BuildInfo.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
@@ -85,6 +86,9 @@ int RunCli(int argc, char** argv) {
                "interface, for scripts and batches.",
                "zentra-cli"};
   app.footer(kExitCodeHelp);
+  app.set_version_flag("--version", std::string("zentra-cli ") + kZentraVersion,
+                       "Print the version and exit");
+  app.set_help_all_flag("--help-all", "Print the help of every command and exit");
   app.require_subcommand(1);
   app.fallthrough();  // global options may follow the command
 
@@ -127,6 +131,8 @@ int RunCli(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

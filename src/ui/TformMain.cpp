@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "buildinfo/BuildInfo.h"
 #include "device/CommandSet.h"
 #include "device/Settings.h"
 #include "device/FrequencyPlan.h"
@@ -28,6 +29,7 @@
 #include "ui/ActivePresetView.h"
 #include "ui/ConfigFileHandlers.h"
 #include "ui/FrequencyPlanView.h"
+#include "ui/HelpLocation.h"
 #include "ui/PresetPanelView.h"
 #include "ui/ServiceView.h"
 #include "ui/SettingsPanelsView.h"
@@ -60,6 +62,8 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   // controls are filled, the picture, the indicators, the USB timeouts, device-change
   // watching, then the interface list.
   ui->setupUi(this);
+  // The caption carries the version every program's --version prints.
+  setWindowTitle(QString("Quorvex Zentra - ") + kZentraVersion);
   link_ = std::make_unique<IrLink>(std::move(platform));
   deviceData_ = std::make_unique<TDeviceData>();
   commands_ = std::make_unique<CommandSet>(*link_, *deviceData_);
@@ -99,7 +103,7 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   ConnectHandlers();
   NameControls();
 
-  helpFolder = QDir(QCoreApplication::applicationDirPath()).filePath("help");
+  helpFolders = HelpFolders(QCoreApplication::applicationDirPath());
   openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
 
   BuildInterfaceList();
@@ -430,8 +434,8 @@ void TformMain::ShowIdentity() {
 }
 
 void TformMain::mnuHelpIndexClick() {
-  const QString path = QDir(helpFolder).filePath("Index.mht");
-  if (!QFileInfo::exists(path)) {
+  const QString path = FindHelpFile(helpFolders);
+  if (path.isEmpty()) {
     ShowUserMessage(this, "ERROR", "Help file not found!", QMessageBox::Information);
     return;
   }

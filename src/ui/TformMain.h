@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <memory>
@@ -52,8 +53,9 @@ class TformMain : public QMainWindow {
   // The views of the window, in the order they are filled.
   const std::vector<WindowView*>& views() const { return views_; }
 
-  // Folder of the user guide (beside the program by default) and how it is opened.
-  QString helpFolder;
+  // Folders searched for the user guide (beside the program, then the installed one;
+  // see HelpLocation.h) and how it is opened.
+  QStringList helpFolders;
   std::function<bool(const QUrl&)> openUrl;
 
   // --- interface box ---

@@ -356,7 +356,7 @@ TEST_F(MainWindowTest, HelpOpensTheGuideOrSaysItIsMissing) {
     return true;
   };
   QTemporaryDir dir;
-  window->helpFolder = dir.path();
+  window->helpFolders = {dir.path()};
   ui->mnuHelpIndex->trigger();
   EXPECT_TRUE(opened.empty());
   ASSERT_EQ(messages.size(), 1u);

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <string>
 
+#include "buildinfo/BuildInfo.h"
 #include "device/AccessCodes.h"
 #include "sim/SimWorld.h"
 
@@ -89,8 +90,21 @@ int main(int argc, char** argv) {
                  "INI file with the access codes ([access] handheld, bodypack, service)");
   app.add_option("--link", linkPath, "Also make a symbolic link at PATH to the terminal");
   app.add_flag("-v,--verbose", verbose, "Print every transmitter request on stderr");
-  app.footer(sim::SimSpecHelp());
-  CLI11_PARSE(app, argc, argv);
+  app.set_version_flag("--version", std::string("zentra-sim ") + kZentraVersion,
+                       "Print the version and exit");
+  app.footer(sim::SimSpecHelp() +
+             "\n\nExit status: 0 ended by the command quit, SIGINT or SIGTERM; 1 the "
+             "pseudo-terminal or the --link could not be made; 2 bad arguments, SPEC or "
+             "access codes.");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& e) {  // --help, --version
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    // Bad arguments end with status 2, as a malformed SPEC does.
+    app.exit(e);
+    return 2;
+  }
 
   AccessCodes codes{};
   std::string error;
