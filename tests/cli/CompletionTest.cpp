@@ -106,8 +106,12 @@ TEST(CompletionTest, OffersEveryCommandAndOptionOfTheProgram) {
     const Command& c = commands[i];
     std::string where = "zentra-cli";
     for (const auto& w : c.path) where += " " + w;
-    if (!c.subcommands.empty()) EXPECT_EQ(offered[2 * i], c.subcommands) << where;
-    for (const auto& o : c.options) EXPECT_TRUE(offered[2 * i + 1].count(o)) << where << " " << o;
+    if (!c.subcommands.empty()) {
+      EXPECT_EQ(offered[2 * i], c.subcommands) << where;
+    }
+    for (const auto& o : c.options) {
+      EXPECT_TRUE(offered[2 * i + 1].count(o)) << where << " " << o;
+    }
   }
 }
 
