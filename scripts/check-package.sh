@@ -51,7 +51,7 @@ for p in zentra zentra-cli zentra-sim; do
 done
 
 echo "== lintian"
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 
 echo "== the programs from the unpacked package"
 bin=$root/usr/bin

@@ -22,6 +22,21 @@ constexpr const char* kExitCodeHelp =
     "differences); 2 bad arguments or refused value; 3 no IR interface; 4 no "
     "transmitter; 5 read error while reading the transmitter; 130 interrupted.";
 
+// --help-all expands every level of commands (table show, plan suggest, ...) with their
+// options, not only the first; the manual page is made from it.
+class ExpandingFormatter : public CLI::Formatter {
+ public:
+  std::string make_expanded(const CLI::App* sub) const override {
+    std::string text = sub->get_display_name(true) + "\n" + make_description(sub) +
+                       make_positionals(sub) + make_groups(sub, CLI::AppFormatMode::Sub) +
+                       make_subcommands(sub, CLI::AppFormatMode::All);
+    // One line per entry, nested entries indented under their command.
+    text = CLI::detail::find_and_replace(text, "\n\n", "\n");
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return CLI::detail::find_and_replace(text, "\n", "\n  ") + "\n";
+  }
+};
+
 // Identifies and reads the transmitter in front of the window, then runs the command.
 int RunOnTransmitter(Session& session, const ChosenCommand& command) {
   const FullReadResult read = session.Read();
@@ -85,6 +100,7 @@ int RunCli(int argc, char** argv) {
   CLI::App app{"zentra-cli: configure wireless-microphone transmitters through an IR "
                "interface, for scripts and batches.",
                "zentra-cli"};
+  app.formatter(std::make_shared<ExpandingFormatter>());  // before the commands copy it
   app.footer(kExitCodeHelp);
   app.set_version_flag("--version", std::string("zentra-cli ") + kZentraVersion,
                        "Print the version and exit");
