@@ -55,8 +55,10 @@ lintian --fail-on error --tag-display-limit 0 "$deb"
 
 echo "== the programs from the unpacked package"
 bin=$root/usr/bin
-export QT_QPA_PLATFORM=offscreen
-unset ZENTRA_SIMULATE ZENTRA_PORT ZENTRA_ACCESS_CODES
+unset ZENTRA_SIMULATE ZENTRA_PORT ZENTRA_ACCESS_CODES QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+mkdir -m 700 "$tmp/run"
+export XDG_RUNTIME_DIR=$tmp/run
+# The printing options need no display.
 [[ $("$bin/zentra-cli" --version) == "zentra-cli $version" ]] || fail "zentra-cli --version"
 [[ $("$bin/zentra-sim" --version) == "zentra-sim $version" ]] || fail "zentra-sim --version"
 [[ $("$bin/zentra" --version) == "Quorvex Zentra $version" ]] || fail "zentra --version"
@@ -68,6 +70,6 @@ guide=$("$bin/zentra" --help-path) || fail "the window finds no user guide"
 # The window starts, connects to the simulated transmitter and keeps running until
 # it is stopped.
 rc=0
-timeout 5 "$bin/zentra" --simulate nano:ZQL22X@129 --connect >"$tmp/window.txt" 2>&1 || rc=$?
+QT_QPA_PLATFORM=offscreen timeout 5 "$bin/zentra" --simulate nano:ZQL22X@129 --connect >"$tmp/window.txt" 2>&1 || rc=$?
 [[ $rc -eq 124 ]] || fail "the window ended by itself (status $rc): $(cat "$tmp/window.txt")"
 echo "check-package: $(basename "$deb") is fine"

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <string_view>
 
 #include "buildinfo/BuildInfo.h"
 #include "device/AccessCodes.h"
@@ -29,9 +30,24 @@ class ZentraApplication : public QApplication {
   }
 };
 
+// --help, --version and --help-path print and end without a window, so they also work
+// in a terminal without a display (and for the manual pages, made at build time).
+void UseNoDisplayForPrintingOptions(int argc, char** argv) {
+  if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" ||
+        arg == "--version" || arg == "--help-path") {
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseNoDisplayForPrintingOptions(argc, argv);
   ZentraApplication app(argc, argv);
   QApplication::setApplicationName("Quorvex Zentra");
   QApplication::setApplicationDisplayName("Quorvex Zentra");
