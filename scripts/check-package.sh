@@ -40,7 +40,7 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/com.quorvex.Zentra.meta
 bash -n "$root/usr/share/bash-completion/completions/zentra-cli"
 # The manual pages carry the options and exit codes of the programs' help.
 page() { zcat "$root/usr/share/man/man1/$1.1.gz" | sed 's/\\-/-/g'; }
-for opt in --simulate --port --access-codes --connect --help-path --version; do
+for opt in --simulate --port --access-codes --connect --service --help-path --version; do
   page zentra | grep -- "$opt" >/dev/null || fail "zentra.1 does not list $opt"
 done
 for opt in --interface --batch-count --usb-debug --out-lock-to-hidden --guard-3tx3 --only; do
