@@ -96,6 +96,16 @@ int RunBatch(Session& session, const ChosenCommand& command) {
 
 }  // namespace
 
+void AddAllCommands(CLI::App& app, ChosenCommand& chosen) {
+  AddInfoCommands(app, chosen);
+  AddSetCommands(app, chosen);
+  AddTableCommands(app, chosen);
+  AddServiceCommands(app, chosen);
+  AddFileCommands(app, chosen);
+  AddPresetCommands(app, chosen);
+  AddPlanCommands(app, chosen);
+}
+
 int RunCli(int argc, char** argv) {
   CLI::App app{"zentra-cli: configure wireless-microphone transmitters through an IR "
                "interface, for scripts and batches.",
@@ -134,13 +144,7 @@ int RunCli(int argc, char** argv) {
       ->check(CLI::NonNegativeNumber);
 
   ChosenCommand chosen;
-  AddInfoCommands(app, chosen);
-  AddSetCommands(app, chosen);
-  AddTableCommands(app, chosen);
-  AddServiceCommands(app, chosen);
-  AddFileCommands(app, chosen);
-  AddPresetCommands(app, chosen);
-  AddPlanCommands(app, chosen);
+  AddAllCommands(app, chosen);
 
   try {
     app.parse(argc, argv);

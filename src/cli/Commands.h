@@ -28,6 +28,8 @@ void AddServiceCommands(CLI::App& app, ChosenCommand& chosen);  // eeprom, cal, 
 void AddFileCommands(CLI::App& app, ChosenCommand& chosen);     // table save/load, config
 void AddPresetCommands(CLI::App& app, ChosenCommand& chosen);   // preset list/show/save/set
 void AddPlanCommands(CLI::App& app, ChosenCommand& chosen);     // plan ..., table export/import
+// Every command above, in the order zentra-cli shows them.
+void AddAllCommands(CLI::App& app, ChosenCommand& chosen);
 
 // A file name given to a batch command may carry {n} (the transmitter's number in the
 // batch, from 1), {serial} and {model}, so every transmitter gets its own file.

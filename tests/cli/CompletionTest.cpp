@@ -79,12 +79,7 @@ TEST(CompletionTest, OffersEveryCommandAndOptionOfTheProgram) {
   app.set_version_flag("--version", "");
   app.set_help_all_flag("--help-all");
   ChosenCommand chosen;
-  AddInfoCommands(app, chosen);
-  AddSetCommands(app, chosen);
-  AddTableCommands(app, chosen);
-  AddServiceCommands(app, chosen);
-  AddFileCommands(app, chosen);
-  AddPlanCommands(app, chosen);
+  AddAllCommands(app, chosen);
   // The program's global options, as RunCli declares them.
   for (const char* o : {"--interface", "--port", "--simulate", "--access-codes", "--wait",
                         "--batch-count"})
