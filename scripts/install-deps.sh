@@ -13,6 +13,8 @@ packages=(
   python3
   # the Debian package and its checks (scripts/package.sh, scripts/check-package.sh)
   dpkg-dev file help2man desktop-file-utils appstream lintian
+  # fuzz targets: clang with libFuzzer and the sanitizer runtimes of clang 14
+  clang libclang-rt-14-dev
 )
 # The window's screenshots and manual checks use an X server without a screen; tests
 # themselves run on Qt's offscreen platform.

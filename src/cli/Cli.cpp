@@ -20,7 +20,9 @@ namespace {
 constexpr const char* kExitCodeHelp =
     "Exit status: 0 success; 1 operation failed (not acknowledged, file error, verify "
     "differences); 2 bad arguments or refused value; 3 no IR interface; 4 no "
-    "transmitter; 5 read error while reading the transmitter; 130 interrupted.";
+    "transmitter; 5 read error while reading the transmitter; 6 completed with gaps (a "
+    "table or configuration walk finished, but items listed as \"Not read\" or \"Not "
+    "written\" failed even when tried again); 130 interrupted.";
 
 // --help-all expands every level of commands (table show, plan suggest, ...) with their
 // options, not only the first; the manual page is made from it.
@@ -60,6 +62,7 @@ const char* ResultText(int rc) {
     case kExitFailed: return "FAILED";
     case kExitUsage: return "REFUSED";
     case kExitReadFaulty: return "READ ERROR";
+    case kExitGaps: return "GAPS";
     case kExitInterrupted: return "INTERRUPTED";
     default: return "FAILED";
   }

@@ -54,11 +54,13 @@ int Finish(const FileOpResult& r) {
       PrintError((r.title.empty() ? std::string() : r.title + ": ") + r.message);
     }
   }
-  if (r.failedCommands > 0) {
+  if (r.failedCommands > 0 && !r.completedWithGaps()) {
     PrintError(std::to_string(r.failedCommands) + " command(s) failed and were passed over");
   }
   switch (r.status) {
-    case FileOpStatus::Done: return r.failedCommands > 0 ? kExitFailed : kExitOk;
+    case FileOpStatus::Done:
+      if (r.completedWithGaps()) return kExitGaps;
+      return r.failedCommands > 0 ? kExitFailed : kExitOk;
     case FileOpStatus::Interrupted: return kExitInterrupted;
     case FileOpStatus::NoDevice: return kExitNoTransmitter;
     default: return kExitFailed;

@@ -11,6 +11,9 @@ enum ExitCode : int {
   kExitNoInterface = 3,    // no IR interface found, or it could not be opened
   kExitNoTransmitter = 4,  // no transmitter came in front of the IR window in time
   kExitReadFaulty = 5,     // the full read of the transmitter had read errors
+  kExitGaps = 6,           // a table or configuration walk finished, but some items could
+                           // not be read or written even when tried again (listed on
+                           // stdout as "Not read ..." / "Not written ..." lines)
   kExitInterrupted = 130,  // stopped with Ctrl-C before the command finished
 };
 

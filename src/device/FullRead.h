@@ -3,7 +3,8 @@
 // audio, microphone and the model's lists, power levels and sub-band table, name, boot
 // version, battery, RF power, LED, menu locks and hidden items, presets, and finally the
 // first group of the frequency table. Every step runs even when an earlier one failed;
-// a failure only marks the read faulty.
+// a step that failed runs once more at the end, and only a step that fails again marks
+// the read faulty.
 #pragma once
 
 #include <string>
@@ -45,7 +46,8 @@ const char* ReadStepName(ReadStep step);
 
 struct FullReadResult {
   bool faulty = false;
-  std::vector<ReadStep> failedSteps;  // in the order they ran
+  std::vector<ReadStep> failedSteps;  // failed even when run again, in the order they ran
+  int retriedSteps = 0;               // steps that failed at first and were run again
   bool identified = false;            // ReadDeviceId succeeded
   GroupView firstGroup;               // the first entry of the group list, as read
   bool Failed(ReadStep step) const;

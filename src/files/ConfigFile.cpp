@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "device/CommandSet.h"
+#include "device/ConfirmedReads.h"
 #include "files/IniFile.h"
 #include "files/PresetSections.h"
 
@@ -239,6 +241,10 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
   NullProgress quiet;
   CommandTally tally(quiet, result);
   CommandSet commands(link, d);
+  // The read-backs that refresh the device data are confirmed by a second read, so a
+  // garbled reply does not show a value the transmitter does not hold.
+  ConfirmingTransactor confirming(link);
+  CommandSet readBack(confirming, d);
 
   auto chosen = [&](ConfigItem item) {
     const size_t i = static_cast<size_t>(item);
@@ -256,83 +262,96 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
     return r;
   };
 
+  // Each setting is written and read back; a setting whose write or read-back failed
+  // is applied once more when the others are done, and reported if it fails again.
+  RetryList retries;
+  auto apply = [&](ConfigItem item, std::function<bool()> run) {
+    if (!tally(run())) {
+      retries.Add(std::string("Not written (") + ConfigItemKey(item) + ")", std::move(run));
+    }
+    done(item);
+  };
+
   if (chosen(ConfigItem::Tuning)) {
-    tally(commands.WriteGroupChannel(value("Channel"), value("Group")));
-    tally(commands.ReadGroupChannel());
-    tally(commands.ReadFrequency());
-    done(ConfigItem::Tuning);
+    apply(ConfigItem::Tuning, [&] {
+      return commands.WriteGroupChannel(value("Channel"), value("Group")) &&
+             readBack.ReadGroupChannel() && readBack.ReadFrequency();
+    });
   }
   if (chosen(ConfigItem::Audio)) {
-    if (d.audioExtended) {
-      const uint8_t displayLimiter =
-          static_cast<uint8_t>((value("Display") != 0 ? 1 : 0) + (value("Limiter") != 0 ? 2 : 0));
-      uint8_t modLpf = 0;
-      if (d.audioModLpfSupported) {
-        const int mod = ini.ReadInteger(kConfig, "AudioMOD", -1);
-        const int lpf = ini.ReadInteger(kConfig, "AudioLPF", -1);
-        // "Narrow" has no 20 kHz low-pass filter.
-        if (mod >= 0 && mod <= 1 && lpf >= 0 && lpf <= 2 && !(mod == 0 && lpf == 2)) {
-          modLpf = static_cast<uint8_t>(16 * mod + lpf);
+    apply(ConfigItem::Audio, [&] {
+      if (d.audioExtended) {
+        const uint8_t displayLimiter = static_cast<uint8_t>((value("Display") != 0 ? 1 : 0) +
+                                                            (value("Limiter") != 0 ? 2 : 0));
+        uint8_t modLpf = 0;
+        if (d.audioModLpfSupported) {
+          const int mod = ini.ReadInteger(kConfig, "AudioMOD", -1);
+          const int lpf = ini.ReadInteger(kConfig, "AudioLPF", -1);
+          // "Narrow" has no 20 kHz low-pass filter.
+          if (mod >= 0 && mod <= 1 && lpf >= 0 && lpf <= 2 && !(mod == 0 && lpf == 2)) {
+            modLpf = static_cast<uint8_t>(16 * mod + lpf);
+          }
         }
+        return commands.WriteAudioEx(value("Gain"), value("Filter"), displayLimiter,
+                                     value("Pre_Emphasis"), modLpf) &&
+               readBack.ReadAudioEx();
       }
-      tally(commands.WriteAudioEx(value("Gain"), value("Filter"), displayLimiter,
-                                  value("Pre_Emphasis"), modLpf));
-      tally(commands.ReadAudioEx());
-    } else {
-      tally(commands.WriteAudio(value("Gain"), value("Filter")));
-      tally(commands.ReadAudio());
-    }
-    done(ConfigItem::Audio);
+      return commands.WriteAudio(value("Gain"), value("Filter")) && readBack.ReadAudio();
+    });
   }
   if (chosen(ConfigItem::Mic)) {
-    tally(commands.WriteMic(value("MicMode"), value("MicPhase"), d.micPTT));
-    tally(commands.ReadMic());
-    done(ConfigItem::Mic);
+    apply(ConfigItem::Mic, [&] {
+      return commands.WriteMic(value("MicMode"), value("MicPhase"), d.micPTT) && readBack.ReadMic();
+    });
   }
   if (chosen(ConfigItem::PTT)) {
     // Uses the mode and phase just applied when the microphone group went first.
-    tally(commands.WriteMic(d.micMode, d.micPhase, value("MicPTT")));
-    tally(commands.ReadMic());
-    done(ConfigItem::PTT);
+    apply(ConfigItem::PTT, [&] {
+      return commands.WriteMic(d.micMode, d.micPhase, value("MicPTT")) && readBack.ReadMic();
+    });
   }
   if (tally.lost()) return lost();
   if (chosen(ConfigItem::Battery)) {
-    tally(commands.WriteBatteryType(value("BatteryType")));
-    tally(commands.ReadBattery());
-    done(ConfigItem::Battery);
+    apply(ConfigItem::Battery, [&] {
+      return commands.WriteBatteryType(value("BatteryType")) && readBack.ReadBattery();
+    });
   }
   if (chosen(ConfigItem::RFPower)) {
-    tally(commands.WriteRfPower(value("RFPower")));
-    tally(commands.ReadRfPower());
-    done(ConfigItem::RFPower);
+    apply(ConfigItem::RFPower,
+          [&] { return commands.WriteRfPower(value("RFPower")) && readBack.ReadRfPower(); });
   }
   if (chosen(ConfigItem::Led)) {
-    tally(commands.WriteLed(value("LedLight"), value("LedMode")));
-    tally(commands.ReadLed());
-    done(ConfigItem::Led);
+    apply(ConfigItem::Led, [&] {
+      return commands.WriteLed(value("LedLight"), value("LedMode")) && readBack.ReadLed();
+    });
   }
   if (tally.lost()) return lost();
   if (chosen(ConfigItem::Lock)) {
-    d.lockBits = static_cast<uint8_t>(value("Lock") & 0xFF);
-    if (d.extendedLockSupported) d.lockBitsExt = static_cast<uint8_t>(value("LockExtended") & 0xFF);
-    tally(commands.SendLockBytes());
-    tally(commands.ReadLockBytes());
-    done(ConfigItem::Lock);
+    apply(ConfigItem::Lock, [&] {
+      d.lockBits = static_cast<uint8_t>(value("Lock") & 0xFF);
+      if (d.extendedLockSupported) d.lockBitsExt = static_cast<uint8_t>(value("LockExtended") & 0xFF);
+      return commands.SendLockBytes() && readBack.ReadLockBytes();
+    });
   }
   if (chosen(ConfigItem::Hidden)) {
-    d.hiddenBits = static_cast<uint8_t>(value("HiddenMenu") & 0xFF);
-    d.hiddenBitsExt = static_cast<uint8_t>(value("HiddenMenuExtended") & 0xFF);
-    tally(commands.WriteHiddenFlags());
-    tally(commands.ReadHiddenFlags());
-    done(ConfigItem::Hidden);
+    apply(ConfigItem::Hidden, [&] {
+      d.hiddenBits = static_cast<uint8_t>(value("HiddenMenu") & 0xFF);
+      d.hiddenBitsExt = static_cast<uint8_t>(value("HiddenMenuExtended") & 0xFF);
+      return commands.WriteHiddenFlags() && readBack.ReadHiddenFlags();
+    });
   }
   if (chosen(ConfigItem::Name)) {
     std::string name = ini.ReadString(kConfig, "TxName", "");
     name.resize(d.txNameLength, '\0');
-    // A successful write reads the name back itself; after a failed one the read puts
-    // the transmitter's name back into the device data.
-    if (!tally(commands.WriteTxName(name))) tally(commands.ReadTxName());
-    done(ConfigItem::Name);
+    // A successful write reads the name back itself.
+    apply(ConfigItem::Name, [&commands, name] { return commands.WriteTxName(name); });
+  }
+  retries.RunAgain(tally, quiet, result);
+  // After a name write that failed twice the read puts the transmitter's name back
+  // into the device data.
+  if (chosen(ConfigItem::Name) && !result.gaps.empty() &&
+      result.gaps.back() == std::string("Not written (") + ConfigItemKey(ConfigItem::Name) + ")") {
+    tally(commands.ReadTxName());
   }
   if (tally.lost()) return lost();
 
@@ -357,6 +376,7 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
   }
   result.title = kTitleCompleted;
   result.message = kMsgFileLoaded;
+  MarkGaps(result);
   return result;
 }
 

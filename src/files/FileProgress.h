@@ -3,6 +3,7 @@
 // Also the common outcome of the file operations.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,12 @@ struct FileOpResult {
   std::vector<std::string> earlierMessages;
   std::vector<std::string> memo;  // every memo line added, in order
   int failedCommands = 0;         // commands that failed and were passed over
+  // What a walk could not do even when its failed commands were tried once more at the
+  // end (one line each, as in the memo). A finished operation with gaps ends with a
+  // warning, not "OPERATION COMPLETED".
+  std::vector<std::string> gaps;
   bool ok() const { return status == FileOpStatus::Done; }
+  bool completedWithGaps() const { return status == FileOpStatus::Done && !gaps.empty(); }
 };
 
 inline constexpr const char* kTitleCompleted = "OPERATION COMPLETED";
@@ -75,6 +81,9 @@ class CommandTally {
       : progress_(progress), result_(result) {}
   // Records one command's outcome and returns it.
   bool operator()(bool ok);
+  // A command already counted as failed ran once more: whatever its outcome now, it
+  // counts once (failedCommands ends as the commands that still failed).
+  void Retried();
   bool lost() const { return consecutive_ >= kLostAfter; }
 
  private:
@@ -85,5 +94,36 @@ class CommandTally {
 
 // Adds a memo line to the progress and the result.
 void Memo(FileProgress& progress, FileOpResult& result, const std::string& line);
+
+// The commands of a walk that failed after the link's own retries. A reply lost over IR
+// now and then is normal; trying such a command once more when the walk has run through
+// recovers most of them, and what still fails is reported instead of passed over.
+class RetryList {
+ public:
+  // again() repeats the failed step (and stores what it read); gapLine is the memo line
+  // when it fails once more.
+  void Add(std::string gapLine, std::function<bool()> again);
+  bool empty() const { return items_.empty(); }
+  // Runs each step once more through the tally (a step that succeeds no longer counts
+  // as failed) and adds a memo line and a gap for each that fails again. Stops when the
+  // transmitter has gone. With tryAgain false (the user stopped the walk) nothing is
+  // sent: each step is only reported.
+  void RunAgain(CommandTally& tally, FileProgress& progress, FileOpResult& result,
+                bool tryAgain = true);
+
+ private:
+  struct Item {
+    std::string gapLine;
+    std::function<bool()> again;
+  };
+  std::vector<Item> items_;
+};
+
+// A finished walk that left gaps: the final message becomes a warning naming how many
+// items are missing, so neither the window nor a script takes it for a clean run.
+void MarkGaps(FileOpResult& result);
+inline constexpr const char* kMsgCompletedWithGaps = "Completed with gaps";
+// "Completed with gaps: 3 item(s) could not be read or written (see the memo)."
+std::string GapsText(size_t count);
 
 }  // namespace zentra

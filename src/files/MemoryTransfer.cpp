@@ -153,22 +153,33 @@ TransferResult Load(const MemoryBlockAccess& io, int count, AddressOf addressOf,
   result.byteCount = count;
   StartProgress(observer, count);
   LostWatch lost;
-  for (int offset = 0; offset < count; offset += BlockSize(io)) {
+  auto write = [&](int offset) {
     const int n = std::min(BlockSize(io), count - offset);
+    return io.writeBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset);
+  };
+  std::vector<int> failed;
+  for (int offset = 0; offset < count; offset += BlockSize(io)) {
     // A failed block is remembered and the load goes on with the next one.
-    const bool ok =
-        io.writeBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset);
-    if (!ok) ++result.failedBlocks;
+    const bool ok = write(offset);
+    if (!ok) failed.push_back(offset);
     if (lost(ok)) {
+      result.failedBlocks = static_cast<int>(failed.size());
       DeviceLost(result);
       return result;
     }
-    if (observer.setPosition) observer.setPosition(offset + n);
+    if (observer.setPosition) observer.setPosition(std::min(offset + BlockSize(io), count));
     BetweenBlocks(observer);
     if (Aborted(observer)) {
+      result.failedBlocks = static_cast<int>(failed.size());
       result.status = TransferStatus::Aborted;
       return result;
     }
+  }
+  // A reply lost or garbled over IR fails a block now and then (writing a block again
+  // is harmless): each failed block is written once more before it counts.
+  for (int offset : failed) {
+    if (!write(offset)) ++result.failedBlocks;
+    BetweenBlocks(observer);
   }
   if (result.failedBlocks > 0) {
     result.status = TransferStatus::WriteFailed;
@@ -257,14 +268,45 @@ bool ValidPage(int page) { return page == 0 || page == 1; }
 
 }  // namespace
 
+namespace {
+
+// A service command needs a fresh unlock, so the link cannot repeat it on its own when a
+// reply is lost or garbled: a block is tried up to three times here, each time with its
+// unlock. Writing a block again is harmless; a read is believed when two reads in a row
+// agree, since a garbled reply of the right length shows nothing wrong by itself.
+constexpr int kBlockAttempts = 3;
+
+template <typename Write>
+bool WriteWithAttempts(const Write& write) {
+  for (int i = 0; i < kBlockAttempts; ++i)
+    if (write()) return true;
+  return false;
+}
+
+template <typename Read>
+bool ReadConfirmed(uint8_t count, uint8_t* out, const Read& read) {
+  // In pairs: both reads of a pair must agree (two of three could outvote a good read).
+  for (int pair = 0; pair < kBlockAttempts; ++pair) {
+    std::vector<uint8_t> a(count), b(count);
+    if (!read(a.data()) || !read(b.data())) continue;
+    if (a == b) {
+      std::copy(a.begin(), a.end(), out);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 MemoryBlockAccess XeepromAccess(ServiceCommands& commands) {
   MemoryBlockAccess io;
   io.blockSize = kXeepromBlockSize;
   io.readBlock = [&commands](uint16_t a, uint8_t n, uint8_t* out) {
-    return commands.ReadXeepromBlock(a, n, out);
+    return ReadConfirmed(n, out, [&](uint8_t* o) { return commands.ReadXeepromBlock(a, n, o); });
   };
   io.writeBlock = [&commands](uint16_t a, uint8_t n, const uint8_t* data) {
-    return commands.WriteXeepromBlock(a, n, data);
+    return WriteWithAttempts([&] { return commands.WriteXeepromBlock(a, n, data); });
   };
   return io;
 }
@@ -273,10 +315,10 @@ MemoryBlockAccess CalibrationAccess(ServiceCommands& commands) {
   MemoryBlockAccess io;
   io.blockSize = kCalBlockSize;
   io.readBlock = [&commands](uint16_t a, uint8_t n, uint8_t* out) {
-    return commands.ReadCalBlock(a, n, out);
+    return ReadConfirmed(n, out, [&](uint8_t* o) { return commands.ReadCalBlock(a, n, o); });
   };
   io.writeBlock = [&commands](uint16_t a, uint8_t n, const uint8_t* data) {
-    return commands.WriteCalBlock(a, n, data);
+    return WriteWithAttempts([&] { return commands.WriteCalBlock(a, n, data); });
   };
   return io;
 }

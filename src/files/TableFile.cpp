@@ -1,6 +1,10 @@
 #include "files/TableFile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "device/FrequencyPlan.h"
@@ -115,12 +119,117 @@ std::string Unpadded(const std::string& field) { return field.substr(0, field.fi
 
 // ---------------------------------------------------------------- save
 
+namespace {
+
+// What the walk read of one group; the section is written when the walk is over, so a
+// channel read on the second try still stands in its place among the keys.
+struct GroupRead {
+  int group = 0;
+  bool nameRead = false;
+  std::string name;
+  std::vector<bool> freqRead, flagsRead;
+  std::vector<int32_t> freq;
+  std::vector<bool> locked, hidden;
+};
+
+// A frequency off the transmitter's range or step is more likely a garbled reply than
+// the table: read it again, and believe it only when a second read says the same.
+bool PlausibleFrequency(const TDeviceData& d, int32_t freqKHz) {
+  if (freqKHz < d.freqMinMHz * 1000 || freqKHz > d.freqMaxMHz * 1000) return false;
+  return d.stepHz <= 0 || (static_cast<int64_t>(freqKHz) * 1000) % d.stepHz == 0;
+}
+
+bool ReadFrequencyChecked(CommandSet& commands, int c, int g, int32_t& freq) {
+  int32_t first = 0;
+  if (!commands.ReadChannelFrequency(c, g, first)) return false;
+  if (PlausibleFrequency(commands.data(), first)) {
+    freq = first;
+    return true;
+  }
+  int32_t second = 0;
+  if (!commands.ReadChannelFrequency(c, g, second)) return false;
+  if (second != first && !PlausibleFrequency(commands.data(), second)) return false;
+  freq = second;
+  return true;
+}
+
+// Reads a value whose garbling nothing would show (flag bits, name characters) in pairs
+// until both reads of a pair agree, at most three pairs. (Taking any two of three reads
+// that agree would let two garbled reads outvote a good one.)
+template <typename T, typename Read>
+bool ReadAgreeing(const Read& read, T& out) {
+  for (int pair = 0; pair < 3; ++pair) {
+    T first{}, second{};
+    if (!read(first) || !read(second)) return false;
+    if (first == second) {
+      out = first;
+      return true;
+    }
+  }
+  return false;
+}
+
+// A channel's lock and hidden flags travel as two bits of one byte, and a garbled reply
+// can flip one without anything else looking wrong.
+bool ReadFlagsConfirmed(CommandSet& commands, int c, int g, bool& locked, bool& hidden) {
+  std::pair<bool, bool> flags;
+  if (!ReadAgreeing(
+          [&](std::pair<bool, bool>& f) { return commands.ReadChannelFlags(c, g, f.first, f.second); },
+          flags))
+    return false;
+  locked = flags.first;
+  hidden = flags.second;
+  return true;
+}
+
+bool ReadGroupNameConfirmed(CommandSet& commands, int g, std::string& name) {
+  return ReadAgreeing([&](std::string& n) { return commands.ReadGroupName(g, n); }, name);
+}
+
+bool ReadSyncNameConfirmed(CommandSet& commands, std::string& name) {
+  return ReadAgreeing([&](std::string& n) { return commands.ReadSyncGroupName(n); }, name);
+}
+
+// A write whose answer was lost or garbled may still have reached the transmitter: when
+// trying it again fails too, reading the channel back tells whether it holds the value.
+bool FrequencyHeld(CommandSet& commands, int c, int g, int32_t freq) {
+  int32_t now = 0;
+  return ReadFrequencyChecked(commands, c, g, now) && now == freq;
+}
+
+bool FlagsHeld(CommandSet& commands, int c, int g, bool locked, bool hidden) {
+  bool l = false, h = false;
+  return ReadFlagsConfirmed(commands, c, g, l, h) && l == locked && h == hidden;
+}
+
+void WriteGroupSection(IniFile& ini, const TDeviceData& d, const GroupRead& r, bool legacy) {
+  const std::string section = GroupSectionName(d, r.group);
+  if (!legacy) {
+    if (r.nameRead) ini.WriteString(section, "NAME", r.name);
+    if (d.groupLockSupported) ini.WriteInteger(section, "LOCK", d.IsGroupLocked(r.group) ? 0 : 1);
+    if (d.groupHiddenSupported) {
+      ini.WriteInteger(section, "HIDDEN", d.IsGroupHidden(r.group) ? 0 : 1);
+    }
+  }
+  for (size_t c = 0; c < r.freq.size(); ++c) {
+    const int ch = static_cast<int>(c);
+    if (r.freqRead[c]) ini.WriteInteger(section, ChannelKey(ch), r.freq[c]);
+    if (!legacy && r.flagsRead[c]) {
+      ini.WriteInteger(section, ChannelKey(ch, "_LOCK"), r.locked[c] ? 0 : 1);
+      ini.WriteInteger(section, ChannelKey(ch, "_HIDDEN"), r.hidden[c] ? 0 : 1);
+    }
+  }
+}
+
+}  // namespace
+
 FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& ini,
                                 const TableSaveOptions& options, FileProgress& progress) {
   FileOpResult result;
   CommandSet commands(link, data);
   const TDeviceData& d = data;
   CommandTally tally(progress, result);
+  RetryList retries;
   const bool legacy = options.legacy;
   const TableScope& scope = options.scope;
 
@@ -130,37 +239,51 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& in
   Memo(progress, result, "Info:");
   Memo(progress, result, "");
 
+  // Every group's reads, kept until the walk is over (retries hold on to them).
+  std::vector<std::unique_ptr<GroupRead>> groups;
   bool aborted = false;
   int position = 0;
   for (int g = scope.firstGroup(d); g < scope.endGroup(d) && g < d.groupCount; ++g) {
-    const std::string section = GroupSectionName(d, g);
-    if (!legacy) {
-      std::string name;
-      if (d.groupNamesSupported && tally(commands.ReadGroupName(g, name))) {
-        ini.WriteString(section, "NAME", name);
-      }
-      if (d.groupLockSupported) ini.WriteInteger(section, "LOCK", d.IsGroupLocked(g) ? 0 : 1);
-      if (d.groupHiddenSupported) {
-        ini.WriteInteger(section, "HIDDEN", d.IsGroupHidden(g) ? 0 : 1);
+    groups.push_back(std::make_unique<GroupRead>());
+    GroupRead& r = *groups.back();
+    r.group = g;
+    const size_t n = static_cast<size_t>(std::max(d.channelCount, 0));
+    r.freqRead.assign(n, false);
+    r.flagsRead.assign(n, legacy || !d.channelFlagsSupported);
+    r.freq.assign(n, 0);
+    r.locked.assign(n, false);
+    r.hidden.assign(n, false);
+    if (!legacy && d.groupNamesSupported) {
+      auto readName = [&commands, &r, g] { return r.nameRead = ReadGroupNameConfirmed(commands, g, r.name); };
+      if (!tally(readName())) {
+        retries.Add(Fmt("Not read (name-group=%02d)", g + 1), readName);
       }
     }
     for (int c = 0; c < d.channelCount; ++c) {
+      const size_t i = static_cast<size_t>(c);
       // A channel that cannot be read is left out rather than given another channel's
       // value: loading the file then leaves that channel as it is.
-      int32_t freq = 0;
-      const bool freqRead = tally(commands.ReadChannelFrequency(c, g, freq));
-      if (freqRead) ini.WriteInteger(section, ChannelKey(c), freq);
-      bool flagsRead = true;
-      if (!legacy) {
+      auto readFreq = [&commands, &r, c, g, i] {
+        int32_t f = 0;
+        const bool ok = ReadFrequencyChecked(commands, c, g, f);
+        if (ok) r.freq[i] = f;
+        r.freqRead[i] = ok;
+        return ok;
+      };
+      auto readFlags = [&commands, &r, c, g, i] {
         bool locked = false, hidden = false;
-        if (d.channelFlagsSupported) flagsRead = tally(commands.ReadChannelFlags(c, g, locked, hidden));
-        if (flagsRead) {
-          ini.WriteInteger(section, ChannelKey(c, "_LOCK"), locked ? 0 : 1);
-          ini.WriteInteger(section, ChannelKey(c, "_HIDDEN"), hidden ? 0 : 1);
+        const bool ok = ReadFlagsConfirmed(commands, c, g, locked, hidden);
+        if (ok) {
+          r.locked[i] = locked;
+          r.hidden[i] = hidden;
         }
-      }
-      if (!freqRead || !flagsRead) {
-        Memo(progress, result, Fmt("Not read (channel=%02d-group=%02d)", c, g + 1));
+        r.flagsRead[i] = ok;
+        return ok;
+      };
+      const std::string gapLine = Fmt("Not read (channel=%02d-group=%02d)", c, g + 1);
+      if (!tally(readFreq())) retries.Add(gapLine, readFreq);
+      if (!legacy && d.channelFlagsSupported && !tally(readFlags())) {
+        retries.Add(gapLine, readFlags);
       }
       progress.SetPosition(++position);
       if (tally.lost()) return Lost(result);
@@ -174,19 +297,35 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& in
     Memo(progress, result, Fmt("Saved Group=%02d", legacy ? g + 1 : ShownGroup(d, g)));
   }
 
-  if (!legacy && !aborted && scope.includesSync() && d.syncSupported) {
-    std::string name;
-    if (d.groupNamesSupported && tally(commands.ReadSyncGroupName(name))) {
-      ini.WriteString("SYNC", "NAME", name);
+  bool syncNameRead = false, syncFreqRead = false;
+  std::string syncName;
+  int32_t syncFreq = 0;
+  const bool sync = !legacy && !aborted && scope.includesSync() && d.syncSupported;
+  if (sync) {
+    if (d.groupNamesSupported) {
+      auto readName = [&] { return syncNameRead = ReadSyncNameConfirmed(commands, syncName); };
+      if (!tally(readName())) retries.Add("Not read (SYNC name)", readName);
     }
-    int32_t freq = 0;
-    if (tally(commands.ReadChannelFrequency(0, d.syncGroup, freq))) {
-      ini.WriteInteger("SYNC", "CH00", freq);
-    }
+    auto readFreq = [&] {
+      return syncFreqRead = ReadFrequencyChecked(commands, 0, d.syncGroup, syncFreq);
+    };
+    if (!tally(readFreq())) retries.Add("Not read (SYNC channel)", readFreq);
     if (tally.lost()) return Lost(result);
     Memo(progress, result, "Sync");
   }
-  return Finish(result, aborted, kMsgFileSaved, "File saving Interrupted!");
+
+  // What failed is tried once more, unless the user stopped the save.
+  retries.RunAgain(tally, progress, result, !aborted);
+  if (tally.lost()) return Lost(result);
+
+  for (const auto& r : groups) WriteGroupSection(ini, d, *r, legacy);
+  if (sync) {
+    if (syncNameRead) ini.WriteString("SYNC", "NAME", syncName);
+    if (syncFreqRead) ini.WriteInteger("SYNC", "CH00", syncFreq);
+  }
+  FileOpResult done = Finish(result, aborted, kMsgFileSaved, "File saving Interrupted!");
+  MarkGaps(done);
+  return done;
 }
 
 FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, const std::string& path,
@@ -210,7 +349,7 @@ struct ChannelFlagsFromFile {
 // Step 3 of a group: the channel lock and hidden flags the file gives.
 void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::string& section,
                       int g, const TableLoadOptions& options, CommandTally& tally,
-                      FileProgress& progress, FileOpResult& result) {
+                      RetryList& retries, FileProgress& progress, FileOpResult& result) {
   const TDeviceData& d = commands.data();
   std::vector<ChannelFlagsFromFile> file(static_cast<size_t>(d.channelCount));
   bool anyGiven = false;
@@ -230,15 +369,44 @@ void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::strin
   }
   if (!anyGiven) return;
 
+  // Whether a channel of the group is known to stay visible; a channel whose flags are
+  // only read on the second try may be hidden only then.
+  auto knownVisible = std::make_shared<bool>(false);
   bool hiddenChanged = false;
   bool allHidden = true;
   for (int c = 0; c < d.channelCount; ++c) {
     const auto& f = file[static_cast<size_t>(c)];
+    const std::string gapLine = Fmt("Not written (flags channel=%02d-group=%02d)", c, g + 1);
+    if (f.lock != FileFlag::NotGiven && f.hidden != FileFlag::NotGiven) {
+      // The file gives both flags: they are written as given, without reading first, so
+      // a garbled read can never make the load skip a channel that needs changing.
+      const bool newLocked = f.lock == FileFlag::Set, newHidden = f.hidden == FileFlag::Set;
+      auto send = [&commands, c, g, newLocked, newHidden] {
+        return commands.WriteChannelFlags(c, g, newLocked, newHidden);
+      };
+      if (!tally(send())) retries.Add(gapLine, [&commands, send, c, g, newLocked, newHidden] {
+        return send() || FlagsHeld(commands, c, g, newLocked, newHidden);
+      });
+      if (tally.lost()) return;
+      hiddenChanged = hiddenChanged || newHidden;
+      allHidden = allHidden && newHidden;
+      if (!newHidden) *knownVisible = true;
+      continue;
+    }
     bool locked = false, hidden = false;
-    if (!tally(commands.ReadChannelFlags(c, g, locked, hidden))) {
-      // The transmitter's flags are unknown: leave the channel as it is, and count it
-      // as visible so that no other channel is freed on a guess.
+    if (!tally(ReadFlagsConfirmed(commands, c, g, locked, hidden))) {
+      // The transmitter's flags are unknown: leave the channel as it is for now, and
+      // count it as visible so that no other channel is freed on a guess.
       allHidden = false;
+      retries.Add(gapLine, [&commands, f, c, g, knownVisible] {
+        bool l = false, h = false;
+        if (!ReadFlagsConfirmed(commands, c, g, l, h)) return false;
+        const bool newLocked = f.lock == FileFlag::NotGiven ? l : f.lock == FileFlag::Set;
+        bool newHidden = f.hidden == FileFlag::NotGiven ? h : f.hidden == FileFlag::Set;
+        if (newHidden && !h && !*knownVisible) newHidden = false;
+        if (newLocked == l && newHidden == h) return true;
+        return commands.WriteChannelFlags(c, g, newLocked, newHidden);
+      });
       if (tally.lost()) return;
       continue;
     }
@@ -246,15 +414,23 @@ void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::strin
     const bool newHidden = f.hidden == FileFlag::NotGiven ? hidden : f.hidden == FileFlag::Set;
     if (newLocked != locked || newHidden != hidden) {
       hiddenChanged = hiddenChanged || newHidden != hidden;
-      tally(commands.WriteChannelFlags(c, g, newLocked, newHidden));
+      if (!tally(commands.WriteChannelFlags(c, g, newLocked, newHidden))) {
+        retries.Add(gapLine, [&commands, c, g, newLocked, newHidden] {
+          return commands.WriteChannelFlags(c, g, newLocked, newHidden);
+        });
+      }
       if (tally.lost()) return;
     }
     allHidden = allHidden && newHidden;
+    if (!newHidden) *knownVisible = true;
     // Stopped by the user: no channel is freed on the strength of a half-done group.
     if (progress.AbortRequested()) return;
   }
   if (hiddenChanged && allHidden && d.channelCount > 0) {
-    tally(commands.WriteChannelFlags(0, g, false, false));
+    auto free0 = [&commands, g] { return commands.WriteChannelFlags(0, g, false, false); };
+    if (!tally(free0())) {
+      retries.Add(Fmt("Not written (flags channel=%02d-group=%02d)", 0, g + 1), free0);
+    }
     Memo(progress, result,
          Fmt("Not all channels hidden -> free Channel=%02d Group=%02d", 0, g + 1));
   }
@@ -268,7 +444,13 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
   CommandSet commands(link, data);
   TDeviceData& d = data;
   CommandTally tally(progress, result);
+  RetryList retries;
   const TableScope& scope = options.scope;
+  // A write that fails is tried once more when the walk is over (writes of the same
+  // value may be repeated without harm).
+  auto write = [&](std::function<bool()> command, std::string gapLine) {
+    if (!tally(command())) retries.Add(std::move(gapLine), std::move(command));
+  };
 
   progress.Begin("Loading from file...", scope.groupsCovered(d) * d.channelCount);
   Memo(progress, result, "Warnings:");
@@ -289,11 +471,12 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
       if (!v.empty()) d.SetGroupHidden(g, ToIntDef(v, 1) == 0);
     }
     if (d.groupNamesSupported && ini.KeyExists(section, "NAME")) {
-      tally(commands.WriteGroupName(
-          g, Unpadded(FileNameField(ini.ReadString(section, "NAME", ""), 8))));
+      const std::string name = Unpadded(FileNameField(ini.ReadString(section, "NAME", ""), 8));
+      write([&commands, g, name] { return commands.WriteGroupName(g, name); },
+            Fmt("Not written (name-group=%02d)", g + 1));
     }
     if (d.channelFlagsSupported) {
-      LoadChannelFlags(commands, ini, section, g, options, tally, progress, result);
+      LoadChannelFlags(commands, ini, section, g, options, tally, retries, progress, result);
     }
     if (tally.lost()) return Lost(result);
     if (progress.AbortRequested()) {
@@ -305,7 +488,13 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
       if (!text.empty()) {
         int32_t freq = 0;
         if (ParseFileFrequency(text, d, freq)) {
-          tally(commands.WriteChannelFrequency(c, g, freq));
+          if (!tally(commands.WriteChannelFrequency(c, g, freq))) {
+            retries.Add(Fmt("Not written (channel=%02d-group=%02d)", c, g + 1),
+                        [&commands, c, g, freq] {
+                          return commands.WriteChannelFrequency(c, g, freq) ||
+                                 FrequencyHeld(commands, c, g, freq);
+                        });
+          }
         } else {
           char buf[160];
           std::snprintf(buf, sizeof buf, "Not Supported Freq %.60s (channel=%02d-group=%02d)",
@@ -332,20 +521,26 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
       d.SetGroupHidden(0, false);
       Memo(progress, result, Fmt("Not all groups hidden -> free Group=%02d", 1));
     }
-    tally(commands.SendLockBytes());
+    write([&commands] { return commands.SendLockBytes(); }, "Not written (group lock and hidden flags)");
     if (tally.lost()) return Lost(result);
   }
 
   if (d.syncSupported && scope.includesSync() && !aborted) {
     if (d.groupNamesSupported) {
       const std::string name = ini.ReadString("SYNC", "NAME", "");
-      if (!name.empty()) tally(commands.WriteSyncGroupName(Unpadded(FileNameField(name, 12))));
+      if (!name.empty()) {
+        const std::string field = Unpadded(FileNameField(name, 12));
+        write([&commands, field] { return commands.WriteSyncGroupName(field); },
+              "Not written (SYNC name)");
+      }
     }
     const std::string text = ini.ReadString("SYNC", "CH00", "");
     if (!text.empty()) {
       int32_t freq = 0;
       if (ParseFileFrequency(text, d, freq)) {
-        tally(commands.WriteChannelFrequency(0, d.syncGroup, freq));
+        const int sg = d.syncGroup;
+        write([&commands, sg, freq] { return commands.WriteChannelFrequency(0, sg, freq); },
+              "Not written (SYNC channel)");
       } else {
         char buf[128];
         std::snprintf(buf, sizeof buf, "Not Supported Freq %.60s SYNC channel", text.c_str());
@@ -356,18 +551,27 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
     Memo(progress, result, "Loaded SYNC");
   }
 
+  // What failed is tried once more before the tuned channel is looked at, unless the
+  // user stopped the load.
+  retries.RunAgain(tally, progress, result, !aborted);
+  if (tally.lost()) return Lost(result);
+
   // A hidden tuned channel could not be used any more: tune the sync channel instead.
   if (d.syncSupported && d.curGroup >= 0 && d.curChannel >= 0 && d.curGroup != d.syncGroup &&
       IsTunedChannelHidden(link, data, d.curGroup, d.curChannel)) {
-    tally(commands.WriteGroupChannel(0, d.syncGroup));
+    const int sg = d.syncGroup;
+    write([&commands, sg] { return commands.WriteGroupChannel(0, sg); }, "Not written (tuning)");
     Memo(progress, result,
          Fmt("Tuning Channel hidden (channel=%02d-group=%02d) -> Tune Sync channel",
              d.curChannel, d.curGroup + 1));
   }
-  tally(commands.ReadGroupChannel());
-  tally(commands.ReadFrequency());
+  write([&commands] { return commands.ReadGroupChannel(); }, "Not read (tuning)");
+  write([&commands] { return commands.ReadFrequency(); }, "Not read (tuned frequency)");
+  retries.RunAgain(tally, progress, result, !aborted);
   if (tally.lost()) return Lost(result);
-  return Finish(result, aborted, kMsgFileLoaded, "File loaded Interrupted!");
+  FileOpResult done = Finish(result, aborted, kMsgFileLoaded, "File loaded Interrupted!");
+  MarkGaps(done);
+  return done;
 }
 
 FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const std::string& path,

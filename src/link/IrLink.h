@@ -113,6 +113,9 @@ class IrLink : public Transactor {
   UsbHostLibrary& usb() { return *platform_.usb; }
   const Platform& platform() const { return platform_; }
 
+  // How long one serial reply is waited for (500 ms; see SerialReceiveWaitMs).
+  int serialReceiveWaitMs;
+
   // --- link state ---
   SiHandle usbHandle = 0;
   uint8_t interfaceKind = kKindNone;

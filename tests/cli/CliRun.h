@@ -27,12 +27,14 @@ inline QProcessEnvironment CleanEnvironment() {
   env.remove("ZENTRA_SIMULATE");
   env.remove("ZENTRA_PORT");
   env.remove("ZENTRA_ACCESS_CODES");
+  env.remove("ZENTRA_SERIAL_WAIT_MS");
   return env;
 }
 
-inline CliRun RunCli(const QStringList& args, int timeoutMs = 60000) {
+inline CliRun RunCli(const QStringList& args, int timeoutMs = 60000,
+                     const QProcessEnvironment& env = CleanEnvironment()) {
   QProcess p;
-  p.setProcessEnvironment(CleanEnvironment());
+  p.setProcessEnvironment(env);
   p.start(Program("zentra-cli"), args);
   EXPECT_TRUE(p.waitForStarted(10000));
   if (!p.waitForFinished(timeoutMs)) {

@@ -203,8 +203,10 @@ TEST_F(MemoryTransferTest, LoadUsesFirstBytesOfLongerFileAndGoesOnAfterFailedBlo
   EXPECT_EQ(r.status, TransferStatus::WriteFailed);
   EXPECT_EQ(r.message, "Error Writing!");
   EXPECT_EQ(r.failedBlocks, 1);
-  ASSERT_EQ(memory.calls.size(), 4u);  // 100 bytes: 32 + 32 + 32 + 4
+  // 100 bytes: 32 + 32 + 32 + 4, then the failed block tried once more
+  ASSERT_EQ(memory.calls.size(), 5u);
   EXPECT_EQ(memory.calls[3].count, 4);
+  EXPECT_EQ(memory.calls[4].address, 0x1020);
   EXPECT_EQ(memory.bytes[0x1000], image[0]);
   EXPECT_EQ(memory.bytes[0x1020], 0);  // the failed block
   EXPECT_EQ(memory.bytes[0x1063], image[99]);

@@ -210,7 +210,9 @@ TEST_F(ServiceViewTest, DumpEndedEarlyKeepsTheOldFile) {
     EXPECT_EQ(Texts(), userCloses ? std::vector<QString>{} : std::vector<QString>{kMsgDeviceLost});
     EXPECT_EQ(run.stillOpen, !userCloses);
     EXPECT_EQ(ReadAll(image), QByteArray("old image"));
-    EXPECT_LT(Requests(), 40u) << "the dump stopped instead of trying all 266 blocks";
+    // Each block is tried up to three times with its unlock (the interface itself
+    // sends each request up to three times): five failed blocks are about 45 requests.
+    EXPECT_LT(Requests(), 80u) << "the dump stopped instead of trying all 266 blocks";
   }
 }
 
