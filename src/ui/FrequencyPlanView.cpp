@@ -29,13 +29,6 @@ QString Latin1(const std::string& s) { return QString::fromLatin1(s.c_str()); }
 
 }  // namespace
 
-FrequencyPlanView::UpdatingScope::UpdatingScope(WindowState& state)
-    : state_(state), previous_(state.updating) {
-  state_.updating = true;
-}
-
-FrequencyPlanView::UpdatingScope::~UpdatingScope() { state_.updating = previous_; }
-
 FrequencyPlanView::FrequencyPlanView(QWidget* parent)
     : WindowView(parent), ui(std::make_unique<Ui::FrequencyPlanView>()) {
   ui->setupUi(this);

@@ -80,20 +80,6 @@ class FrequencyPlanView : public WindowView {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Sets `updating` for the life of a handler and puts back what it was (a reload runs
-  // inside the window's own updating).
-  class UpdatingScope {
-   public:
-    explicit UpdatingScope(WindowState& state);
-    ~UpdatingScope();
-    UpdatingScope(const UpdatingScope&) = delete;
-    UpdatingScope& operator=(const UpdatingScope&) = delete;
-
-   private:
-    WindowState& state_;
-    bool previous_;
-  };
-
   // Shows a group just read: the grid rows, the group boxes and the name.
   void ShowGroup(const GroupView& view);
   void ShowChannelRows();

@@ -47,13 +47,6 @@ bool NewFamily(int model) { return model >= 3 && model <= 10; }
 
 }  // namespace
 
-SettingsPanelsView::UpdatingScope::UpdatingScope(WindowState& state)
-    : state_(state), previous_(state.updating) {
-  state_.updating = true;
-}
-
-SettingsPanelsView::UpdatingScope::~UpdatingScope() { state_.updating = previous_; }
-
 SettingsPanelsView::SettingsPanelsView(QWidget* parent)
     : WindowView(parent), ui(std::make_unique<Ui::SettingsPanelsView>()) {
   ui->setupUi(this);

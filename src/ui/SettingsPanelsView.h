@@ -59,20 +59,6 @@ class SettingsPanelsView : public WindowView {
   QCheckBox* HiddenCheck(HiddenBox box) const;
 
  private:
-  // Sets `updating` for the life of a handler and puts back what it was (a reload runs
-  // inside the window's own updating).
-  class UpdatingScope {
-   public:
-    explicit UpdatingScope(WindowState& state);
-    ~UpdatingScope();
-    UpdatingScope(const UpdatingScope&) = delete;
-    UpdatingScope& operator=(const UpdatingScope&) = delete;
-
-   private:
-    WindowState& state_;
-    bool previous_;
-  };
-
   void ConnectHandlers();
   // Captions as accessible names, tool tips for the terse ones.
   void NameControls();

@@ -77,4 +77,20 @@ class WindowState : public QObject {
   void presetsChanged();
 };
 
+// Sets `updating` for the life of a handler and puts back what it was, so a view that
+// fills its controls inside another's reload leaves the flag as it found it.
+class UpdatingScope {
+ public:
+  explicit UpdatingScope(WindowState& state) : state_(state), previous_(state.updating) {
+    state_.updating = true;
+  }
+  ~UpdatingScope() { state_.updating = previous_; }
+  UpdatingScope(const UpdatingScope&) = delete;
+  UpdatingScope& operator=(const UpdatingScope&) = delete;
+
+ private:
+  WindowState& state_;
+  bool previous_;
+};
+
 }  // namespace zentra
