@@ -18,12 +18,6 @@ namespace {
 const char* const kConfigFilter = "configuration file (*.qcf)";
 const char* const kConfigSuffix = "qcf";
 
-QMessageBox::Icon IconOf(const FileOpResult& r) {
-  if (r.title == kTitleCompleted) return QMessageBox::Information;
-  if (r.title == kTitleWarning) return QMessageBox::Warning;
-  return QMessageBox::Critical;
-}
-
 QString Latin1(const std::string& s) { return QString::fromLatin1(s.c_str()); }
 
 }  // namespace
@@ -46,7 +40,7 @@ void ConfigFileHandlers::Show(const FileOpResult& r) {
     ShowUserMessage(state_.window, kTitleCompleted, Latin1(m), QMessageBox::Information);
   }
   if (!r.message.empty()) {
-    ShowUserMessage(state_.window, Latin1(r.title), Latin1(r.message), IconOf(r));
+    ShowUserMessage(state_.window, Latin1(r.title), Latin1(r.message), FileResultIcon(r));
   }
 }
 

@@ -22,12 +22,6 @@ namespace {
 const char* const kOverwriteTitle = "Warning!";
 const char* const kOverwriteQuestion = "File exist Overwrite?\r\nYES = Overwrite\r\nNO = Cancel";
 
-QMessageBox::Icon IconOf(const FileOpResult& r) {
-  if (r.title == kTitleCompleted) return QMessageBox::Information;
-  if (r.title == kTitleWarning) return QMessageBox::Warning;
-  return QMessageBox::Critical;
-}
-
 }  // namespace
 
 TableFileHandlers::TableFileHandlers(WindowState& state, FrequencyPlanView& view,
@@ -60,7 +54,7 @@ void TableFileHandlers::RunWalk(const std::function<FileOpResult(FileProgress&)>
   if (!dialog->isVisible()) dialog->deleteLater();
   if (!last_.message.empty()) {
     ShowUserMessage(state_.window, QString::fromLatin1(last_.title.c_str()),
-                    QString::fromLatin1(last_.message.c_str()), IconOf(last_));
+                    QString::fromLatin1(last_.message.c_str()), FileResultIcon(last_));
   }
 }
 

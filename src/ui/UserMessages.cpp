@@ -1,5 +1,7 @@
 #include "ui/UserMessages.h"
 
+#include "files/FileProgress.h"
+
 #include <exception>
 
 namespace zentra {
@@ -38,6 +40,12 @@ bool RunGuarded(const std::function<void()>& work) {
     ShowUserMessage(nullptr, "ERROR", "An unexpected error occurred.", QMessageBox::Critical);
   }
   return false;
+}
+
+QMessageBox::Icon FileResultIcon(const FileOpResult& result) {
+  if (result.title == kTitleCompleted) return QMessageBox::Information;
+  if (result.title == kTitleWarning) return QMessageBox::Warning;
+  return QMessageBox::Critical;
 }
 
 }  // namespace zentra

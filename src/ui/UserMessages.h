@@ -10,6 +10,8 @@ class QWidget;
 
 namespace zentra {
 
+struct FileOpResult;
+
 struct UserMessage {
   QString title;
   QString text;
@@ -24,6 +26,10 @@ void ShowUserMessage(QWidget* parent, const QString& title, const QString& text,
 
 // Replaces how messages are shown; an empty shower restores the modal box. Returns the
 // shower that was installed before.
+// The box icon for a file operation's result: information when it completed, a warning
+// when it completed with gaps, an error otherwise.
+QMessageBox::Icon FileResultIcon(const FileOpResult& result);
+
 MessageShower SetMessageShower(MessageShower shower);
 
 // Runs work and turns an exception escaping it into an "ERROR" box instead of ending
