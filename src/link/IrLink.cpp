@@ -219,6 +219,7 @@ bool IrLink::SerialMessageExchange(const QBPMsg& msg) {
   BusyScope busy(*this);
   const int encoded = protocol.Encode(msg, protocol.transmitArea);
   serialBusy = true;
+  rxTimedOut = false;  // set again only by a receive wait that expires
   bool ok = false;
   if (serialOpen) {
     frameComplete = false;

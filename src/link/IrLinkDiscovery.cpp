@@ -10,6 +10,7 @@ namespace zentra {
 namespace {
 constexpr int kMaxComPorts = 16;
 constexpr int kPortSettleMs = 100;      // let a freshly opened serial port settle
+constexpr int kHandshakeAttempts = 3;   // a handshake request whose answer was lost
 constexpr int kProbeVersionChars = 8;   // version text of a message interface
 constexpr uint16_t kSerialParamValue = 500;
 
@@ -221,14 +222,23 @@ bool IrLink::OpenSelectedInterface(const std::vector<InterfaceEntry>& entries, i
       WaitMs(kPortSettleMs);
       PumpEvents();
       if (!serialOpen) return false;
-      bool ok = SimpleSerialExchange(kCmdLinkOpen, nullptr, 0);
+      // The first frames after the port opens meet a line that may still be settling
+      // (or an interface served by a busy process): a request whose answer never came
+      // is sent again; a refusal is final.
+      const auto exchange = [this](uint8_t command, const uint8_t* data, uint8_t length) {
+        bool answered = SimpleSerialExchange(command, data, length);
+        for (int attempt = 1; attempt < kHandshakeAttempts && !answered && rxTimedOut; ++attempt)
+          answered = SimpleSerialExchange(command, data, length);
+        return answered;
+      };
+      bool ok = exchange(kCmdLinkOpen, nullptr, 0);
       if (ok) {
         const uint8_t get[1] = {kSelectParam};
         const uint8_t set[3] = {kSelectParam, kSerialParamValue & 0xFF,
                                 kSerialParamValue >> 8};
         SimpleSerialExchange(kCmdInterface, get, 1);  // answer not needed
-        SimpleSerialExchange(kCmdInterface, set, 3);  // checked by the read-back below
-        ok = SimpleSerialExchange(kCmdInterface, get, 1);
+        exchange(kCmdInterface, set, 3);               // checked by the read-back below
+        ok = exchange(kCmdInterface, get, 1);
       }
       if (!ok) CloseSerialPort();
       return ok;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "link/IrLink.h"
 #include "link/LinkFakes.h"
@@ -186,11 +187,17 @@ TEST(Discovery, ConnectFailsCleanlyWhenNothingCanBeOpened) {
 }
 
 TEST(Discovery, SerialHandshakeOpensTheLinkAndSetsParameterFive) {
-  struct Case { const char* what; int refuseCommand, refuseData; size_t writes; bool ok; };
+  // Each write of the handshake by its data: link open (no data), parameter read,
+  // parameter set, parameter read-back.
+  const Bytes open, get = {0x05}, set = {0x05, 0xF4, 0x01};
+  struct Case { const char* what; int refuseCommand, refuseData, loseCommand;
+                std::vector<Bytes> writes; bool ok; };
   const Case cases[] = {
-      {"all answered", -1, -1, 4, true},
-      {"link open refused", 0x00, -1, 1, false},
-      {"parameter read refused", 0x11, 0x05, 4, false},
+      {"all answered", -1, -1, -1, {open, get, set, get}, true},
+      {"link open refused", 0x00, -1, -1, {open}, false},
+      {"parameter read refused", 0x11, 0x05, -1, {open, get, set, get}, false},
+      // A lost answer is asked for again; a refusal is not.
+      {"link open answer lost once", -1, -1, 0x00, {open, open, get, set, get}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -199,16 +206,23 @@ TEST(Discovery, SerialHandshakeOpensTheLinkAndSetsParameterFive) {
     rig.fake.line->respond = MessageInterface("NANO0104");
     const auto entries = rig.link->BuildInterfaceList();
     ASSERT_EQ(entries.size(), 1u);
-    rig.fake.line->respond = MessageInterface("NANO0104", c.refuseCommand, c.refuseData);
+    Responder answer = MessageInterface("NANO0104", c.refuseCommand, c.refuseData);
+    auto lost = std::make_shared<bool>(false);
+    rig.fake.line->respond = [=](const Bytes& frame) {
+      if (DecodeFrame(frame).command() == c.loseCommand && !*lost) {
+        *lost = true;
+        return Bytes{};
+      }
+      return answer(frame);
+    };
     rig.fake.line->writes.clear();
     EXPECT_EQ(rig.link->Connect(entries, 0) == IrLink::ConnectResult::Connected, c.ok);
-    ASSERT_EQ(rig.fake.line->writes.size(), c.writes);
-    const std::vector<Bytes> handshake = {{}, {0x05}, {0x05, 0xF4, 0x01}, {0x05}};
-    for (size_t i = 0; i < c.writes; ++i) {
+    ASSERT_EQ(rig.fake.line->writes.size(), c.writes.size());
+    for (size_t i = 0; i < c.writes.size(); ++i) {
       const QBPMsg m = DecodeFrame(rig.fake.line->writes[i]);
       EXPECT_EQ(m.address(), 0);
-      EXPECT_EQ(m.command(), i == 0 ? 0x00 : 0x11);
-      EXPECT_EQ(Bytes(m.data(), m.data() + m.length()), handshake[i]);
+      EXPECT_EQ(m.command(), c.writes[i].empty() ? 0x00 : 0x11);
+      EXPECT_EQ(Bytes(m.data(), m.data() + m.length()), c.writes[i]);
     }
     EXPECT_EQ(rig.link->serialOpen, c.ok);
     if (c.ok) {
