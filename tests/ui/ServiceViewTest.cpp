@@ -2,6 +2,7 @@
 // memory dialogs driven as a user would (the dialog shown, fields typed, start pressed),
 // the factory operations with their refusals, and the power profile dialog.
 #include <gtest/gtest.h>
+#include <functional>
 
 #include <QAction>
 #include <QDir>
@@ -56,7 +57,7 @@ class ServiceViewTest : public WindowFixture {
       run.caption = dialog.windowTitle();
       run.memo = dialog.form().MemoVerify->toPlainText();
     };
-    (ui->service->*open)();
+    std::invoke(open, *ui->service);
     return run;
   }
   QString Path(const char* name) const { return QDir(dir.path()).filePath(name); }
