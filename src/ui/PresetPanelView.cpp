@@ -4,8 +4,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyleOptionComplex>
 #include <algorithm>
 
 #include "device/CommandSet.h"
@@ -31,6 +33,22 @@ void SetShownEnabled(QWidget* w, bool on) {
   w->setEnabled(on);
   w->setBackgroundRole(on ? QPalette::Base : QPalette::Button);
 }
+
+// The panel's lists are narrow: a slimmer drop-down button leaves their texts
+// ("mod. peak", "ENR-Quor") room to be read whole.
+class SlimComboStyle : public QProxyStyle {
+ public:
+  QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                       SubControl part, const QWidget* widget) const override {
+    QRect r = QProxyStyle::subControlRect(control, option, part, widget);
+    if (control != CC_ComboBox) return r;
+    constexpr int kButton = 12;
+    const int buttonLeft = option->rect.right() - kButton;
+    if (part == SC_ComboBoxArrow) r.setLeft(std::max(r.left(), buttonLeft));
+    if (part == SC_ComboBoxEditField) r.setRight(std::max(r.right(), buttonLeft - 1));
+    return r;
+  }
+};
 
 void Fill(QComboBox* list, const ItemList& items, int index) {
   list->clear();
@@ -63,6 +81,9 @@ ItemList PresetGroupItems(const TDeviceData& d) {
 PresetPanelView::PresetPanelView(QWidget* parent)
     : WindowView(parent), ui(std::make_unique<Ui::PresetPanelView>()) {
   ui->setupUi(this);
+  auto* slim = new SlimComboStyle;
+  slim->setParent(this);
+  for (QComboBox* list : findChildren<QComboBox*>()) list->setStyle(slim);
   auto row = [this](PS s, const char* caption, std::vector<QWidget*> values, QCheckBox* lock,
                     QCheckBox* care) {
     Row& r = RowOf(s);
@@ -158,6 +179,7 @@ void PresetPanelView::ShowNothing() {
   SetShownEnabled(ui->PresetNameList, false);
   ui->PresetvalueFrequency->clear();
   ui->PresetEditAudioGainLevel->clear();
+  ui->PresetEditAudioGainLevel->setVisible(false);
   state->updating = wasUpdating;
 }
 
@@ -277,12 +299,16 @@ void PresetPanelView::ShowSettings(const PresetSettings& p) {
 void PresetPanelView::ShowGainText() {
   const TDeviceData& d = state->device;
   QLineEdit* edit = ui->PresetEditAudioGainLevel;
+  // The preset's gain as the transmitter's display shows it (dB, or the dBu level),
+  // on a line of its own below the buttons.
   if (!(d.audioExtended && d.presetsSupported) || shownIndex_ < 0) {
     edit->clear();
+    edit->setVisible(false);
     return;
   }
   const GainText text = AudioGainText(ui->PresetspinAudioGain->value(), d.audioDisplay > 0);
   edit->setText(Latin1(text.caption + " " + text.value + " " + text.unit));
+  edit->setVisible(true);
 }
 
 void PresetPanelView::ShowPresetFrequency() {

@@ -44,6 +44,10 @@ TEST_F(PresetPanelViewTest, EditedSavedReadAndActivatedShowsTheTransmittersValue
   p.PresetNameList->setText("Choir");
   p.PresetlistRFPower->setCurrentIndex(1);
   p.PresetspinAudioGain->setValue(-12);
+  // The preset's gain as the display shows it, on its own line (not under the spin).
+  EXPECT_FALSE(p.PresetEditAudioGainLevel->isHidden());
+  EXPECT_EQ(p.PresetEditAudioGainLevel->text(), "AF Gain: -12 [dB]");
+  EXPECT_FALSE(p.PresetEditAudioGainLevel->geometry().intersects(p.PresetspinAudioGain->geometry()));
   p.PresetckAudioLimiter->setChecked(true);
   p.PresetckBatteryLock->setChecked(true);
   p.PresetckTuningCare->click();  // Don't Care: tuning controls and lock box go grey
