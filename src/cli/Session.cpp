@@ -85,9 +85,7 @@ std::vector<InterfaceEntry> Session::ListInterfaces() {
   auto entries = link_->BuildInterfaceList();
   // An interface that is plugged in but could not be opened (most often: no permission
   // without the udev rule) is named, so the user knows why it is missing.
-  if (const auto& bus = link_->platform().usbBus) {
-    for (const auto& problem : bus->openProblems()) PrintError(UsbOpenProblemText(problem));
-  }
+  for (const std::string& problem : UsbOpenProblemTexts(link_->platform())) PrintError(problem);
   return entries;
 }
 

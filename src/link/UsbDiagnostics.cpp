@@ -74,6 +74,14 @@ std::string UsbOpenProblemText(const LibusbHostLibrary::OpenProblem& problem) {
   return text;
 }
 
+std::vector<std::string> UsbOpenProblemTexts(const Platform& platform) {
+  std::vector<std::string> texts;
+  if (platform.usbBus)
+    for (const auto& problem : platform.usbBus->openProblems())
+      texts.push_back(UsbOpenProblemText(problem));
+  return texts;
+}
+
 std::string UsbDebugReport(UsbBus& bus) {
   std::vector<UsbDeviceDesc> devices;
   const int listed = bus.List(devices);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStringList>
 #include <QSvgRenderer>
 #include <QPainter>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include "device/FrequencyPlan.h"
 #include "device/Presence.h"
 #include "link/LinkWait.h"
+#include "link/UsbDiagnostics.h"
 #include "ui/ActivePresetView.h"
 #include "ui/ConfigFileHandlers.h"
 #include "ui/FrequencyPlanView.h"
@@ -281,6 +283,14 @@ void TformMain::BuildInterfaceList() {
     ui->listInterface->addItem(QString::fromLatin1(entry.text.c_str()), int(entry.kind));
   }
   if (!interfaces_.empty()) ui->listInterface->setCurrentIndex(0);
+  // An interface that is plugged in but could not be opened (most often: no permission
+  // without the udev rule) is named, so the user knows why it is missing.
+  const std::vector<std::string> problems = UsbOpenProblemTexts(link_->platform());
+  QStringList problemTexts;
+  for (const std::string& problem : problems) problemTexts << QString::fromStdString(problem);
+  ui->listInterface->setToolTip(problemTexts.join('\n'));
+  ui->listInterface->setPlaceholderText(problems.empty() ? QString()
+                                                         : "Cannot open");
   // Nothing is left open once the list is built.
   link_->usbHandle = 0;
   link_->interfaceKind = kKindNone;

@@ -145,6 +145,17 @@ TEST_F(MainWindowTest, ConnectWithAnEmptyListFailsAndLightsTheError) {
   EXPECT_FALSE(window->ConnectFirstInterface());
 }
 
+TEST_F(MainWindowTest, AnInterfaceThatCannotBeOpenedIsNamed) {
+  Start("usbmsg:ZQL22X,no-access");
+  EXPECT_EQ(ui->listInterface->count(), 0);
+  EXPECT_EQ(ui->listInterface->placeholderText(), "Cannot open");
+  EXPECT_TRUE(ui->listInterface->toolTip().contains("permission denied: install the udev rule"))
+      << ui->listInterface->toolTip().toStdString();
+  Start("usbmsg:ZQL22X");  // with permission: listed, nothing to explain
+  EXPECT_EQ(ui->listInterface->count(), 1);
+  EXPECT_TRUE(ui->listInterface->toolTip().isEmpty());
+}
+
 TEST_F(MainWindowTest, OldZrv510FirmwareIsRefused) {
   Start("zrv510:ZQL21@123,firmware=111");
   ui->btnConnection->click();
