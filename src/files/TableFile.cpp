@@ -133,7 +133,9 @@ struct GroupRead {
 };
 
 // A frequency off the transmitter's range or step is more likely a garbled reply than
-// the table: read it again, and believe it only when a second read says the same.
+// the table: read it again. A plausible second answer is taken; an implausible one is
+// believed only when two more reads say the same (the same garbling twice in a row is
+// rare, but over thousands of channels on a poor link it happens).
 bool PlausibleFrequency(const TDeviceData& d, int32_t freqKHz) {
   if (freqKHz < d.freqMinMHz * 1000 || freqKHz > d.freqMaxMHz * 1000) return false;
   return d.stepHz <= 0 || (static_cast<int64_t>(freqKHz) * 1000) % d.stepHz == 0;
@@ -148,7 +150,13 @@ bool ReadFrequencyChecked(CommandSet& commands, int c, int g, int32_t& freq) {
   }
   int32_t second = 0;
   if (!commands.ReadChannelFrequency(c, g, second)) return false;
-  if (second != first && !PlausibleFrequency(commands.data(), second)) return false;
+  if (PlausibleFrequency(commands.data(), second)) {
+    freq = second;
+    return true;
+  }
+  int32_t third = 0;
+  if (second != first || !commands.ReadChannelFrequency(c, g, third) || third != second)
+    return false;
   freq = second;
   return true;
 }

@@ -91,6 +91,8 @@ TEST(WalkRetry, TableSaveRetriesAndReportsWhatStaysUnread) {
        [](uint8_t* r, uint8_t, int k) { SetFreq(r, 500001 + k); }, true, ""},
       {"an off-step frequency that reads the same twice is the transmitter's", '<', -1,
        [](uint8_t* r, uint8_t, int) { SetFreq(r, 500001); }, false, "500001"},
+      {"the same off-step garbling twice in a row is not believed", '<', 2,
+       [](uint8_t* r, uint8_t, int) { SetFreq(r, 500001); }, false, "*"},
       {"flag bit flipped once", ',', 1, [](uint8_t* r, uint8_t, int) { r[2] ^= 2; }, false, "*"},
   };
   for (const Case& c : cases) {
