@@ -43,12 +43,10 @@ void ActivePresetView::Attach(WindowState& s) {
 }
 
 void ActivePresetView::ResetDisplay() {
-  const bool wasUpdating = state->updating;
-  state->updating = true;
+  UpdatingScope updating(*state);
   WindowView::ResetDisplay();
   ui->PresetListSet->clear();
   ui->PresetNameSetList->clear();
-  state->updating = wasUpdating;
 }
 
 void ActivePresetView::ShowReadResult(const FullReadResult& result) {
@@ -73,11 +71,11 @@ bool ActivePresetView::Reload() {
   const TDeviceData& d = state->device;
   QComboBox* list = ui->PresetListSet;
   if (!d.presetsSupported || list->count() == 0) return true;
-  const bool wasUpdating = state->updating;
-  state->updating = true;
-  // No preset active (0xFF): the list shows none.
-  list->setCurrentIndex(d.presetIndex < list->count() ? d.presetIndex : -1);
-  state->updating = wasUpdating;
+  {
+    // No preset active (0xFF): the list shows none.
+    UpdatingScope updating(*state);
+    list->setCurrentIndex(d.presetIndex < list->count() ? d.presetIndex : -1);
+  }
   PresetListSetChange();
   return true;
 }

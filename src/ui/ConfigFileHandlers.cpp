@@ -87,13 +87,14 @@ void ConfigFileHandlers::mnuLoadConfigClick() {
     selection = dialog.Selection();
   }
   if (d.modelType == 0) return;  // the transmitter left while the dialog was open
-  const bool wasUpdating = state_.updating;
-  state_.updating = true;
-  state_.busy = true;
-  const FileOpResult r =
-      ApplyConfiguration(state_.link, d, state_.presets, ini, choices, selection, state_.editLocked);
-  state_.busy = false;
-  state_.updating = wasUpdating;
+  FileOpResult r;
+  {
+    UpdatingScope updating(state_);
+    state_.busy = true;
+    r = ApplyConfiguration(state_.link, d, state_.presets, ini, choices, selection,
+                           state_.editLocked);
+    state_.busy = false;
+  }
   if (d.modelType != 0) {
     // Every view shows the transmitter's values again (tuning, panels, group boxes,
     // presets); the window sets `updating` for it.

@@ -170,25 +170,20 @@ void PresetPanelView::Attach(WindowState& s) {
 
 void PresetPanelView::ShowNothing() {
   // Emptying the lists fires their change signals: no handler may run meanwhile.
-  const bool wasUpdating = state->updating;
-  state->updating = true;
+  UpdatingScope updating(*state);
   shownIndex_ = -1;
   shown_ = PresetSettings{};
   for (QWidget* control : EditingControls()) DisableControl(control);
   ui->PresetNameList->clear();
   SetShownEnabled(ui->PresetNameList, false);
   ui->PresetvalueFrequency->clear();
-  ui->PresetEditAudioGainLevel->clear();
-  ui->PresetEditAudioGainLevel->setVisible(false);
-  state->updating = wasUpdating;
+  ShowGainText();  // nothing shown: the gain line is emptied and hidden
 }
 
 void PresetPanelView::ResetDisplay() {
   ShowNothing();
-  const bool wasUpdating = state->updating;
-  state->updating = true;
+  UpdatingScope updating(*state);
   ui->PresetList->clear();
-  state->updating = wasUpdating;
 }
 
 void PresetPanelView::ShowReadResult(const FullReadResult& result) {
@@ -215,10 +210,10 @@ bool PresetPanelView::Reload() {
   const TDeviceData& d = state->device;
   if (!d.presetsSupported || ui->PresetList->count() == 0) return true;
   const int active = d.presetIndex < ui->PresetList->count() ? d.presetIndex : 0;
-  const bool wasUpdating = state->updating;
-  state->updating = true;
-  ui->PresetList->setCurrentIndex(active);
-  state->updating = wasUpdating;
+  {
+    UpdatingScope updating(*state);
+    ui->PresetList->setCurrentIndex(active);
+  }
   ShowPreset(active);
   return true;
 }
@@ -234,18 +229,17 @@ void PresetPanelView::ShowPreset(int index) {
     return;
   }
   shownIndex_ = index;
-  const bool wasUpdating = state->updating;
-  state->updating = true;
-  ui->PresetNameList->setText(Latin1(state->presets.Name(index)));
-  state->updating = wasUpdating;
+  {
+    UpdatingScope updating(*state);
+    ui->PresetNameList->setText(Latin1(state->presets.Name(index)));
+  }
   ShowSettings(DecodePresetRecord(d, state->presets.presetRecords[static_cast<size_t>(index)]));
 }
 
 void PresetPanelView::ShowSettings(const PresetSettings& p) {
   const TDeviceData& d = state->device;
   Ui::PresetPanelView& f = *ui;
-  const bool wasUpdating = state->updating;
-  state->updating = true;
+  UpdatingScope updating(*state);
   shown_ = p;
   listMode_ = p.micMode;
   const PresetPanelMode mode = PresetPanelModeFor(shownIndex_, state->editLocked);
@@ -293,7 +287,6 @@ void PresetPanelView::ShowSettings(const PresetSettings& p) {
   }
   ShowGainText();
   ShowPresetFrequency();
-  state->updating = wasUpdating;
 }
 
 void PresetPanelView::ShowGainText() {

@@ -40,15 +40,15 @@ void TableFileHandlers::RunWalk(const std::function<FileOpResult(FileProgress&)>
   if (progress_ && !progress_->running()) progress_->close();
   auto* dialog = new TformProgress(state_.window);
   progress_ = dialog;
-  const bool wasUpdating = state_.updating;
-  state_.updating = true;
-  state_.busy = true;
   {
-    InputGate gate(dialog);
-    last_ = walk(*dialog);
+    UpdatingScope updating(state_);
+    state_.busy = true;
+    {
+      InputGate gate(dialog);
+      last_ = walk(*dialog);
+    }
+    state_.busy = false;
   }
-  state_.busy = false;
-  state_.updating = wasUpdating;
   dialog->Finished();
   // Refused before it began (a file that cannot be read): the dialog never showed.
   if (!dialog->isVisible()) dialog->deleteLater();
@@ -98,10 +98,10 @@ void TableFileHandlers::btnFrequenciesLoadClick() {
     return;
   }
   // The table and perhaps the tuning changed under the views: show them again.
-  const bool wasUpdating = state_.updating;
-  state_.updating = true;
-  view_.Reload();
-  state_.updating = wasUpdating;
+  {
+    UpdatingScope updating(state_);
+    view_.Reload();
+  }
   emit state_.tuningChanged();
   const int group = form.listFrequenciesGroup->currentIndex();
   if (group >= 0) emit state_.frequencyTableChanged(group);
