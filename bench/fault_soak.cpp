@@ -10,8 +10,6 @@
 //
 // Usage: fault_soak [--runs N] [--first-seed S] [--loss R] [--corrupt R] [--verbose]
 // Defaults: 200 runs from seed 1, 5 % lost and 1 % corrupted replies.
-#include <QCoreApplication>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -35,6 +33,7 @@
 #include "files/TableFile.h"
 #include "link/IrLink.h"
 #include "sim/SimWorld.h"
+#include "support/TempDir.h"
 
 using namespace zentra;
 
@@ -352,7 +351,6 @@ class Run {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
   Options opt;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -367,9 +365,9 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  QTemporaryDir dir;
-  const std::string table = dir.filePath("soak.qdf").toStdString();
-  const std::string image = dir.filePath("soak.bin").toStdString();
+  zentra::testsupport::TempDir dir;
+  const std::string table = dir.filePath("soak.qdf");
+  const std::string image = dir.filePath("soak.bin");
 
   const char* names[] = {"full read", "table save", "table load", "config load", "calibration load"};
   std::map<std::string, Counts> counts;

@@ -9,8 +9,6 @@
 //    Transact calls) of the same save and load.
 //
 // Usage: table_file_bench [--quick]   (--quick: 8 x 16 table, for a smoke run)
-#include <QCoreApplication>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -25,6 +23,7 @@
 #include "files/TableFile.h"
 #include "link/IrLink.h"
 #include "sim/SimWorld.h"
+#include "support/TempDir.h"
 
 using namespace zentra;
 
@@ -177,11 +176,10 @@ Run SaveAndLoad(Rig& rig, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   const std::string size = quick ? "groups=8,channels=16" : "groups=40,channels=60";
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("bench.qdf").toStdString();
+  zentra::testsupport::TempDir dir;
+  const std::string path = dir.filePath("bench.qdf");
 
   bool allOk = true;
   for (const bool promptWake : {false, true}) {

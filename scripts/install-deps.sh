@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
   qt6-charts-dev libqt6opengl6-dev
   libsimpleini-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -20,6 +20,11 @@ packages=(
 # themselves run on Qt's offscreen platform.
 if [[ "${ZENTRA_WITH_XVFB:-0}" == 1 ]]; then
   packages+=(xvfb xauth imagemagick)
+fi
+# The Windows build of the core and zentra-cli (scripts/windows-build.sh): MinGW-w64 and
+# Wine to run it; GoogleTest is built for it from the sources of the googletest package.
+if [[ "${ZENTRA_WITH_WINDOWS:-0}" == 1 ]]; then
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest)
 fi
 
 missing=()

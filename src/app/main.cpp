@@ -16,6 +16,7 @@
 #include "ui/HelpLocation.h"
 #include "ui/TformMain.h"
 #include "ui/UserMessages.h"
+#include "ui/WindowWaitHook.h"
 
 namespace {
 
@@ -49,6 +50,7 @@ void UseNoDisplayForPrintingOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
   UseNoDisplayForPrintingOptions(argc, argv);
   ZentraApplication app(argc, argv);
+  zentra::InstallWindowWaitHook();
   QApplication::setApplicationName("Quorvex Zentra");
   QApplication::setApplicationDisplayName("Quorvex Zentra");
   QApplication::setApplicationVersion(zentra::kZentraVersion);

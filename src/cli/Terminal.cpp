@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -20,11 +21,10 @@ extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 }  // namespace
 
 void InstallInterruptHandler() {
-  struct sigaction action = {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // On Windows the C runtime turns Ctrl-C into SIGINT. The first signal is all it takes
+  // to end cleanly: waits and transfers look at Interrupted() and stop.
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
 }
 
 bool Interrupted() { return g_interrupted != 0; }
@@ -47,8 +47,8 @@ std::string Timestamp() {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                       now.time_since_epoch()).count() % 1000;
-  std::tm local = {};
-  localtime_r(&seconds, &local);
+  // One thread writes log lines, so the shared result of localtime is safe here.
+  const std::tm local = *std::localtime(&seconds);
   char text[32];
   std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
                 local.tm_sec, static_cast<int>(ms));

@@ -1,14 +1,12 @@
 #include "files/MemoryTransfer.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 
 #include "device/ServiceCommands.h"
+#include "files/TextFile.h"
 #include "link/LinkWait.h"
 
 namespace zentra {
@@ -72,30 +70,20 @@ void StartProgress(const TransferObserver& observer, int maximum) {
 // Reads exactly count bytes from the start of the file. A longer file is accepted;
 // only its first count bytes are used.
 TransferStatus ReadImage(const std::string& path, int count, std::vector<uint8_t>& image) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return TransferStatus::FileError;
-  image.assign(static_cast<size_t>(count), 0);
-  qint64 got = 0;
-  while (got < count) {
-    const qint64 n = file.read(reinterpret_cast<char*>(image.data()) + got, count - got);
-    if (n <= 0) break;
-    got += n;
-  }
-  return got < count ? TransferStatus::FileTooShort : TransferStatus::Done;
+  std::string bytes;
+  if (!ReadFileStart(path, static_cast<size_t>(count), bytes)) return TransferStatus::FileError;
+  image.assign(bytes.begin(), bytes.end());
+  image.resize(static_cast<size_t>(count), 0);
+  return bytes.size() < static_cast<size_t>(count) ? TransferStatus::FileTooShort
+                                                   : TransferStatus::Done;
 }
 
 // The image replaces the file only once it is complete: it is written beside the
 // target and renamed into place, so a failure never destroys an older image.
 bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
-  QSaveFile file(QString::fromStdString(path));
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(reinterpret_cast<const char*>(image.data()),
-                 static_cast<qint64>(image.size())) != static_cast<qint64>(image.size())) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  std::string error;
+  return WriteWholeFile(
+      path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), error);
 }
 
 // The transfer loops, shared by both memories. addressOf(offset) gives the block

@@ -1,59 +1,89 @@
 #include "files/TextFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QString>
+#include <fstream>
+#include <system_error>
+
+#include "files/ReplaceFile.h"
 
 namespace zentra {
 
 namespace {
 std::string PathText(const std::string& path) { return path.empty() ? "(no name)" : path; }
+
+// Reads up to limit bytes of an open stream; false on a read error.
+bool ReadUpTo(std::ifstream& in, std::size_t limit, std::string& bytes) {
+  bytes.clear();
+  char chunk[64 * 1024];
+  while (bytes.size() < limit) {
+    const std::size_t want = std::min(sizeof chunk, limit - bytes.size());
+    in.read(chunk, static_cast<std::streamsize>(want));
+    const std::streamsize got = in.gcount();
+    if (got > 0) bytes.append(chunk, static_cast<std::size_t>(got));
+    if (in.eof()) return true;
+    if (!in) return false;
+  }
+  return true;
+}
 }  // namespace
+
+std::filesystem::path PathFromUtf8(const std::string& path) {
+  return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
 
 TextFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
                              std::string& errorText) {
   bytes.clear();
   errorText.clear();
-  QFile file(QString::fromStdString(path));
-  if (!file.exists()) {
+  const std::filesystem::path file = PathFromUtf8(path);
+  std::error_code ec;
+  if (path.empty() || !std::filesystem::exists(file, ec)) {
     errorText = "File not found: " + PathText(path);
     return TextFileStatus::NotFound;
   }
-  if (QFileInfo(file).isDir() || !file.open(QIODevice::ReadOnly)) {
+  std::ifstream in;
+  if (!std::filesystem::is_directory(file, ec)) in.open(file, std::ios::binary);
+  if (!in.is_open()) {
     errorText = "File not readable: " + PathText(path);
     return TextFileStatus::Unreadable;
   }
   // Read one byte past the limit so that an oversized file is recognised even where
   // the size is not known in advance (pipes, special files).
-  const QByteArray data = file.read(static_cast<qint64>(maxBytes) + 1);
-  if (data.size() > static_cast<qsizetype>(maxBytes)) {
+  std::string data;
+  if (!ReadUpTo(in, maxBytes + 1, data)) {
+    errorText = "File not readable: " + PathText(path);
+    return TextFileStatus::Unreadable;
+  }
+  if (data.size() > maxBytes) {
     errorText = "File too large (more than " + std::to_string(maxBytes / (1024 * 1024)) +
                 " MB): " + PathText(path);
     return TextFileStatus::TooLarge;
   }
-  if (file.error() != QFileDevice::NoError) {
-    errorText = "File not readable: " + PathText(path);
-    return TextFileStatus::Unreadable;
-  }
-  bytes.assign(data.constData(), static_cast<size_t>(data.size()));
+  bytes = std::move(data);
   return TextFileStatus::Ok;
+}
+
+bool ReadFileStart(const std::string& path, std::size_t count, std::string& bytes) {
+  bytes.clear();
+  const std::filesystem::path file = PathFromUtf8(path);
+  std::error_code ec;
+  if (path.empty() || std::filesystem::is_directory(file, ec)) return false;
+  std::ifstream in(file, std::ios::binary);
+  return in.is_open() && ReadUpTo(in, count, bytes);
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& errorText) {
   errorText.clear();
-  QSaveFile file(QString::fromStdString(path));
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly)) {
-    errorText = "File not writable: " + PathText(path);
-    return false;
+  switch (path.empty() ? ReplaceFileResult::NotCreated
+                       : WriteFileReplacing(PathFromUtf8(path), bytes)) {
+    case ReplaceFileResult::Ok:
+      return true;
+    case ReplaceFileResult::NotCreated:
+      errorText = "File not writable: " + PathText(path);
+      return false;
+    default:
+      errorText = "File not written: " + PathText(path);
+      return false;
   }
-  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-      !file.commit()) {
-    errorText = "File not written: " + PathText(path);
-    return false;
-  }
-  return true;
 }
 
 }  // namespace zentra

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -16,8 +17,14 @@ enum class TextFileStatus { Ok, NotFound, TooLarge, Unreadable };
 // the path, e.g. "File not found: PATH".
 TextFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
                              std::string& errorText);
+// Reads at most count bytes from the start of the file (fewer when it is shorter).
+// False when the file cannot be opened or read.
+bool ReadFileStart(const std::string& path, std::size_t count, std::string& bytes);
 // Writes bytes to path through a temporary file renamed into place. False, with
 // errorText, when the file could not be written; the old file is then untouched.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& errorText);
+
+// A UTF-8 path as the file system takes it (wide characters on Windows).
+std::filesystem::path PathFromUtf8(const std::string& path);
 
 }  // namespace zentra

@@ -1,7 +1,10 @@
 #include "link/LibusbBus.h"
 
+#include "link/SharedLibrary.h"
+
+// Built with libusb-1.0's header where the build found it (ZENTRA_HAVE_LIBUSB); the
+// library itself is loaded at run time.
 #ifdef ZENTRA_HAVE_LIBUSB
-#include <dlfcn.h>
 #include <libusb.h>
 #endif
 
@@ -10,11 +13,6 @@ namespace zentra {
 #ifdef ZENTRA_HAVE_LIBUSB
 namespace {
 
-#ifdef __APPLE__
-constexpr const char* kLibraryName = "libusb-1.0.0.dylib";
-#else
-constexpr const char* kLibraryName = "libusb-1.0.so.0";
-#endif
 constexpr int kMaxPortDepth = 7;  // the deepest hub chain USB allows
 
 // The functions used, resolved from the loaded library; the context lives as long as
@@ -35,7 +33,7 @@ struct LibusbApi {
 
   ~LibusbApi() {
     if (context) exit(context);
-    if (library) dlclose(library);
+    CloseSharedLibrary(library);
   }
 };
 
@@ -161,16 +159,14 @@ class LibusbBus final : public UsbBus {
 
 std::shared_ptr<UsbBus> OpenLibusbBus(std::string& why) {
   auto api = std::make_shared<LibusbApi>();
-  api->library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-  if (!api->library) {
-    const char* error = dlerror();
-    why = std::string(kLibraryName) + " could not be loaded" + (error ? std::string(": ") + error : "");
-    return nullptr;
-  }
+  const char* libraryName = LibusbLibraryName();
+  api->library = OpenSharedLibrary(libraryName, why);
+  if (!api->library) return nullptr;
 #define ZENTRA_LIBUSB_RESOLVE(name)                                                       \
-  api->name = reinterpret_cast<decltype(&libusb_##name)>(dlsym(api->library, "libusb_" #name)); \
+  api->name = reinterpret_cast<decltype(&libusb_##name)>(                             \
+      SharedLibrarySymbol(api->library, "libusb_" #name));                                  \
   if (!api->name) {                                                                       \
-    why = std::string(kLibraryName) + " lacks libusb_" #name;                             \
+    why = std::string(libraryName) + " lacks libusb_" #name;                             \
     return nullptr;                                                                       \
   }
   ZENTRA_LIBUSB_FUNCTIONS(ZENTRA_LIBUSB_RESOLVE)
@@ -187,7 +183,10 @@ std::shared_ptr<UsbBus> OpenLibusbBus(std::string& why) {
 #else
 
 std::shared_ptr<UsbBus> OpenLibusbBus(std::string& why) {
-  why = "this program was built without libusb-1.0";
+  // Where the build found no libusb-1.0 header (the Windows cross build here: Debian has
+  // the library for MinGW only as source), the USB interface kinds are left out.
+  why = "this program was built without libusb-1.0, so USB IR interfaces are not served "
+        "(only the DGLnano on a serial port)";
   return nullptr;
 }
 

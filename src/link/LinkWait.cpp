@@ -1,37 +1,41 @@
 #include "link/LinkWait.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QThread>
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace zentra {
 
 namespace {
-bool HaveEventLoop() {
-  auto* app = QCoreApplication::instance();
-  return app != nullptr && app->thread() == QThread::currentThread();
+WaitEventHook& Hook() {
+  static WaitEventHook hook;
+  return hook;
+}
+
+// Runs the hook for at most maxWait; false when there is none.
+bool RunHook(std::chrono::milliseconds maxWait) {
+  const WaitEventHook& hook = Hook();
+  if (!hook) return false;
+  hook(maxWait);
+  return true;
 }
 }  // namespace
 
-void PumpEvents() {
-  if (HaveEventLoop()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
+WaitEventHook SetWaitEventHook(WaitEventHook hook) { return std::exchange(Hook(), std::move(hook)); }
+
+void PumpEvents() { RunHook(std::chrono::milliseconds(0)); }
 
 bool WaitUntil(LinkClock::time_point deadline, const std::function<bool()>& done) {
   while (!done()) {
     const auto now = LinkClock::now();
     if (now >= deadline) return done();
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-    const int slice = static_cast<int>(std::min<long long>(left.count() + 1, 2));
-    if (HaveEventLoop()) {
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                      QEventLoop::WaitForMoreEvents, slice);
-      // processEvents may return at once; do not spin the CPU.
+    const auto slice = std::chrono::milliseconds(std::min<long long>(left.count() + 1, 2));
+    if (RunHook(slice)) {
+      // The hook may return at once; do not spin the CPU.
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(slice));
+      std::this_thread::sleep_for(slice);
     }
   }
   return true;
@@ -49,12 +53,23 @@ bool WaitUntil(LinkClock::time_point deadline, const std::function<bool()>& done
     auto now = LinkClock::now();
     if (now >= deadline) return done();
     const auto wake = std::min({deadline, nextChange(), now + milliseconds(2)});
-    if (HaveEventLoop()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    RunHook(milliseconds(0));
     now = LinkClock::now();
     if (wake - now > kSpin) std::this_thread::sleep_until(wake - kSpin);
     while (LinkClock::now() < wake) std::this_thread::yield();
   }
   return true;
+}
+
+bool WaitForReady(LinkClock::time_point deadline, const std::function<bool(int timeoutMs)>& ready) {
+  if (Hook()) return WaitUntil(deadline, [&] { return ready(0); });
+  for (;;) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - LinkClock::now()).count();
+    if (ready(static_cast<int>(std::max<long long>(left, 0)))) return true;
+    // A wait cut short (a signal) goes on for the rest of the time.
+    if (left <= 0 || LinkClock::now() >= deadline) return false;
+  }
 }
 
 void WaitMs(int ms) {

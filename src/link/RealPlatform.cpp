@@ -4,8 +4,7 @@
 
 #include "link/LibusbBus.h"
 #include "link/LibusbHostLibrary.h"
-#include "link/QtSerialPortDevice.h"
-#include "link/QtSerialPortEnumerator.h"
+#include "link/NativeSerialPort.h"
 
 namespace zentra {
 
@@ -17,8 +16,8 @@ Platform MakeRealPlatform(const std::string& explicitPort) {
   } else {
     p.usb = std::make_shared<NoUsbHostLibrary>();
   }
-  p.makeSerialDevice = [] { return std::make_unique<QtSerialPortDevice>(); };
-  p.ports = std::make_shared<QtSerialPortEnumerator>();
+  p.makeSerialDevice = [] { return MakeNativeSerialPort(); };
+  p.ports = MakeNativePortEnumerator();
   p.explicitPort = explicitPort;
   return p;
 }
@@ -27,6 +26,13 @@ std::string ResolveExplicitPort(const std::string& commandLinePort) {
   if (!commandLinePort.empty()) return commandLinePort;
   const char* env = std::getenv("ZENTRA_PORT");
   return env != nullptr ? std::string(env) : std::string();
+}
+
+std::string FriendlyPortName(const std::string& description, const std::string& portName) {
+  // A port without a description still shows its name in parentheses, so the name can
+  // be found the same way in every entry.
+  if (description.empty()) return "(" + portName + ")";
+  return description + " (" + portName + ")";
 }
 
 }  // namespace zentra

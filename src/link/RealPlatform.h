@@ -1,4 +1,5 @@
-// The platform of a real machine: serial ports through Qt SerialPort, USB interfaces
+// The platform of a real machine: serial ports through the native backend
+// (link/NativeSerialPort.h), USB interfaces
 // through libusb-1.0 when it can be loaded (else the USB scan finds none).
 #pragma once
 

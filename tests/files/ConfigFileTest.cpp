@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/TempDir.h"
 
 #include "SimBench.h"
 #include "files/ConfigFile.h"
@@ -10,6 +9,9 @@
 
 using namespace zentra;
 using namespace zentra::filetest;
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
 
 namespace {
 
@@ -132,13 +134,9 @@ TEST(ConfigFile, SaveUpdatesAnExistingFileAndKeepsForeignKeys) {
   SimBench b("usbmsg:ZQK120");
   ASSERT_TRUE(b.ok());
   ASSERT_FALSE(b.data.txNameSupported);
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("u.qcf").toStdString();
-  {
-    QFile f(QString::fromStdString(path));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[CONFIG]\r\nTxName=STAGE 1\r\nGain=12\r\n[NOTES]\r\nx=y\r\n");
-  }
+  TempDir dir;
+  const std::string path = dir.filePath("u.qcf");
+  ASSERT_TRUE(WriteAll(path, "[CONFIG]\r\nTxName=STAGE 1\r\nGain=12\r\n[NOTES]\r\nx=y\r\n"));
   ASSERT_TRUE(SaveConfiguration(*b.link, b.data, b.presets, path).ok());
   IniFile ini;
   ASSERT_EQ(ini.Load(path), IniFile::Status::Ok);
@@ -399,14 +397,11 @@ TEST(ConfigFile, TransmitterLeavingEndsWithTheLinkErrorAndKeepsTheFile) {
   ASSERT_TRUE(b.data.presetsSupported);
   IniFile ini;
   ASSERT_TRUE(SaveConfiguration(*b.link, b.data, b.presets, ini).ok());
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("keep.qcf").toStdString();
+  TempDir dir;
+  const std::string path = dir.filePath("keep.qcf");
   ASSERT_EQ(ini.Save(path), IniFile::Status::Ok);
-  auto bytes = [&path] {
-    QFile f(QString::fromStdString(path));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-  };
-  const QByteArray before = bytes();
+  auto bytes = [&path] { return ReadAll(path); };
+  const std::string before = bytes();
   b.world->Leave();
   FileOpResult r = SaveConfiguration(*b.link, b.data, b.presets, path);
   EXPECT_EQ(r.status, FileOpStatus::DeviceLost);

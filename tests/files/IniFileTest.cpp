@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/TempDir.h"
 
 #include <random>
 #include <string>
@@ -13,17 +11,9 @@ using namespace zentra;
 
 namespace {
 
-std::string ReadAll(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-  return f.readAll().toStdString();
-}
-
-void WriteAll(const QString& path, const std::string& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
 
 }  // namespace
 
@@ -118,37 +108,38 @@ TEST(IniFile, HostileTextNeverCrashes) {
 }
 
 TEST(IniFile, OversizedFileIsRefusedClearly) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("huge.qdf");
-  WriteAll(path, std::string(IniFile::kMaxFileBytes + 1, 'a'));
+  TempDir dir;
+  const std::string path = dir.filePath("huge.qdf");
+  ASSERT_TRUE(WriteAll(path, std::string(IniFile::kMaxFileBytes + 1, 'a')));
   IniFile ini;
-  EXPECT_EQ(ini.Load(path.toStdString()), IniFile::Status::TooLarge);
+  EXPECT_EQ(ini.Load(path), IniFile::Status::TooLarge);
   EXPECT_NE(ini.errorText().find("too large"), std::string::npos);
   EXPECT_TRUE(ini.SectionNames().empty());
 
-  EXPECT_EQ(ini.Load(dir.filePath("absent.qdf").toStdString()), IniFile::Status::NotFound);
-  EXPECT_EQ(ini.Load(dir.path().toStdString()), IniFile::Status::Unreadable);
+  EXPECT_EQ(ini.Load(dir.filePath("absent.qdf")), IniFile::Status::NotFound);
+  EXPECT_EQ(ini.Load(dir.path()), IniFile::Status::Unreadable);
 }
 
 TEST(IniFile, SaveReplacesTheFileWholeAndUpdatesKeepOtherContent) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("user.qcf");
-  WriteAll(path, "; kept comment\r\n\r\n[CONFIG]\r\nTxName=OLD\r\nGain=3\r\n[EXTRA]\r\nk=v\r\n");
+  TempDir dir;
+  const std::string path = dir.filePath("user.qcf");
+  ASSERT_TRUE(WriteAll(path, "; kept comment\r\n\r\n[CONFIG]\r\nTxName=OLD\r\nGain=3\r\n[EXTRA]\r\nk=v\r\n"));
   IniFile ini;
-  ASSERT_EQ(ini.Load(path.toStdString()), IniFile::Status::Ok);
+  ASSERT_EQ(ini.Load(path), IniFile::Status::Ok);
   ini.WriteInteger("CONFIG", "Gain", -6);
   ini.WriteInteger("CONFIG", "Channel", 4);
-  ASSERT_EQ(ini.Save(path.toStdString()), IniFile::Status::Ok);
+  ASSERT_EQ(ini.Save(path), IniFile::Status::Ok);
   EXPECT_EQ(ReadAll(path),
             "; kept comment\r\n\r\n[CONFIG]\r\nTxName=OLD\r\nGain=-6\r\nChannel=4\r\n\r\n"
             "[EXTRA]\r\nk=v\r\n");
   // Nothing but the target is left in the folder (the temporary file was renamed).
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"user.qcf"});
+  EXPECT_EQ(dir.FileNames(), std::vector<std::string>{"user.qcf"});
 
   // A target that cannot be replaced leaves what stood there.
-  const QString blocked = dir.filePath("sub");
-  ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
-  EXPECT_EQ(ini.Save(blocked.toStdString()), IniFile::Status::WriteFailed);
-  EXPECT_TRUE(QFileInfo(blocked).isDir());
+  const std::string blocked = dir.filePath("sub");
+  ASSERT_TRUE(std::filesystem::create_directory(blocked));
+  EXPECT_EQ(ini.Save(blocked), IniFile::Status::WriteFailed);
+  EXPECT_TRUE(std::filesystem::is_directory(blocked));
+  EXPECT_EQ(dir.FileNames(), std::vector<std::string>{"user.qcf"});
   EXPECT_FALSE(ini.errorText().empty());
 }

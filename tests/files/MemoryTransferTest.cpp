@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/TempDir.h"
 
 #include <array>
 #include <fstream>
@@ -69,8 +67,8 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
 
 class MemoryTransferTest : public ::testing::Test {
  protected:
-  std::string Path(const char* name) { return QDir(dir.path()).filePath(name).toStdString(); }
-  QTemporaryDir dir;
+  std::string Path(const char* name) { return dir.filePath(name); }
+  testsupport::TempDir dir;
   FakeMemory memory;
 };
 
@@ -147,7 +145,7 @@ TEST_F(MemoryTransferTest, RefusedRangesSendNothingAndWriteNothing) {
     }
   }
   EXPECT_TRUE(memory.calls.empty());
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("x.bin"))));
+  EXPECT_FALSE(testsupport::FileExists(Path("x.bin")));
 }
 
 TEST_F(MemoryTransferTest, FailedDumpBlockLeavesZerosAndIsCounted) {

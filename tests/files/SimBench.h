@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <memory>
 #include <random>
 #include <string>

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/TempDir.h"
 
 #include <random>
 
@@ -14,17 +13,9 @@ using namespace zentra::filetest;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  QFile f(QString::fromStdString(path));
-  if (!f.open(QIODevice::ReadOnly)) return "<missing>";
-  return f.readAll().toStdString();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  QFile f(QString::fromStdString(path));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
 
 // Fills the transmitter's table with a random plan the transmitter accepts. Channel 0 of
 // every group and group 0 stay visible, and the transmitter is tuned to (0, 0), so that
@@ -83,8 +74,8 @@ TEST_P(TableRoundTrip, SavedTableComesBackWhole) {
   RandomPlan(b, 7);
   Reread(b);
   const sim::SimTransmitterState original = b.state();
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("t.qdf").toStdString();
+  TempDir dir;
+  const std::string path = dir.filePath("t.qdf");
 
   RecordingProgress progress;
   TableSaveOptions save;
@@ -216,9 +207,9 @@ TEST(TableFile, ScopeDecidesSectionsWritten) {
 TEST(TableFile, SaveOverAnOldFileLeavesNoStaleSection) {
   SimBench b("usbmsg:ZQL21,groups=2,channels=2");
   ASSERT_TRUE(b.ok());
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("old.qdf").toStdString();
-  WriteAll(path, "[GROUP07]\r\nCH00=500000\r\n[DATA]\r\nextra=1\r\n");
+  TempDir dir;
+  const std::string path = dir.filePath("old.qdf");
+  ASSERT_TRUE(WriteAll(path, "[GROUP07]\r\nCH00=500000\r\n[DATA]\r\nextra=1\r\n"));
   NullProgress quiet;
   TableSaveOptions opt{TableScope::OneGroup(0), false};
   ASSERT_TRUE(SaveFrequencyTable(*b.link, b.data, path, opt, quiet).ok());
@@ -310,8 +301,8 @@ TEST(TableFile, LoadWarnsAndRepairsAsItGoes) {
 TEST(TableFile, InterruptedSaveKeepsSectionsSoFarAndInterruptedLoadStillSendsMasks) {
   SimBench b("usbmsg:ZQL21,groups=4,channels=2");
   ASSERT_TRUE(b.ok());
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("part.qdf").toStdString();
+  TempDir dir;
+  const std::string path = dir.filePath("part.qdf");
   RecordingProgress progress;
   progress.abortAtPosition = 4;  // the last channel of the second group
   FileOpResult r = SaveFrequencyTable(*b.link, b.data, path, TableSaveOptions{}, progress);
@@ -369,9 +360,9 @@ TEST(TableFile, CloseStopsTheWalkWithinOneCommand) {
 TEST(TableFile, TransmitterLeavingKeepsTheOldFile) {
   SimBench b("usbmsg:ZQL21,groups=4,channels=8");
   ASSERT_TRUE(b.ok());
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("keep.qdf").toStdString();
-  WriteAll(path, "[OLD]\r\nk=v\r\n");
+  TempDir dir;
+  const std::string path = dir.filePath("keep.qdf");
+  ASSERT_TRUE(WriteAll(path, "[OLD]\r\nk=v\r\n"));
   b.world->Leave();
   NullProgress quiet;
   FileOpResult r = SaveFrequencyTable(*b.link, b.data, path, TableSaveOptions{}, quiet);

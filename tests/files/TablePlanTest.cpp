@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "support/TempDir.h"
 
 #include "SimBench.h"
 #include "device/FrequencyPlan.h"
@@ -68,20 +67,14 @@ TEST_P(CsvRoundTrip, QdfToCsvToQdfIsByteIdentical) {
 INSTANTIATE_TEST_SUITE_P(BothFamiliesBothFormats, CsvRoundTrip,
                          ::testing::Combine(::testing::Values("ZQL12", "ZQL21", "ZQL22X"), ::testing::Bool()));
 
-std::string ReadAll(const std::string& path) {
-  QFile f(QString::fromStdString(path));
-  return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : "<missing>";
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-  QFile f(QString::fromStdString(path));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
+using testsupport::FileExists;
+using testsupport::ReadAll;
+using testsupport::TempDir;
+using testsupport::WriteAll;
 
 TEST(TablePlanFiles, HandWrittenFileExportsAndRefusedImportWritesNothing) {
-  QTemporaryDir dir;
-  const std::string csv = dir.filePath("t.csv").toStdString(), qdf = dir.filePath("t.qdf").toStdString();
+  TempDir dir;
+  const std::string csv = dir.filePath("t.csv"), qdf = dir.filePath("t.qdf");
   ASSERT_TRUE(ExportTableCsv(ZENTRA_TEST_DATA_DIR "/handwritten.qdf", csv).ok());
   EXPECT_EQ(ReadAll(csv),
             "Group,Group name,Channel,Frequency (MHz),Lock,Hidden\r\n"
@@ -98,19 +91,19 @@ TEST(TablePlanFiles, HandWrittenFileExportsAndRefusedImportWritesNothing) {
   const std::string before = ReadAll(qdf);
   EXPECT_NE(before.find("[GROUP00]\r\nNAME=Vocals\r\nLOCK=1\r\nHIDDEN=1\r\nCH00=500000\r\nCH00_LOCK=0\r\n"),
             std::string::npos);
-  WriteAll(csv, ReadAll(csv) + "01,Guitars,00,503.000,,\r\n");
+  ASSERT_TRUE(WriteAll(csv, ReadAll(csv) + "01,Guitars,00,503.000,,\r\n"));
   const FileOpResult dup = ImportTableCsv(csv, qdf, {});
   EXPECT_EQ(dup.status, FileOpStatus::FileError);
   EXPECT_NE(dup.message.find("line 8: group 01 channel 00 is also on line 6"), std::string::npos) << dup.message;
   EXPECT_EQ(ReadAll(qdf), before);
-  EXPECT_FALSE(ImportTableCsv(csv, dir.filePath("new.qdf").toStdString(), {}).ok());
-  EXPECT_FALSE(QFile::exists(dir.filePath("new.qdf")));
+  EXPECT_FALSE(ImportTableCsv(csv, dir.filePath("new.qdf"), {}).ok());
+  EXPECT_FALSE(FileExists(dir.filePath("new.qdf")));
 
   // A table file frequency that is not whole kHz is refused by name, and no CSV written.
-  WriteAll(qdf, "[GROUP00]\r\nCH05=512.125\r\n");
-  const FileOpResult bad = ExportTableCsv(qdf, dir.filePath("bad.csv").toStdString());
+  ASSERT_TRUE(WriteAll(qdf, "[GROUP00]\r\nCH05=512.125\r\n"));
+  const FileOpResult bad = ExportTableCsv(qdf, dir.filePath("bad.csv"));
   EXPECT_EQ(bad.message, "GROUP00 CH05: \"512.125\" is not a frequency in whole kHz");
-  EXPECT_FALSE(QFile::exists(dir.filePath("bad.csv")));
+  EXPECT_FALSE(FileExists(dir.filePath("bad.csv")));
 }
 
 TEST(GroupCoordination, MarksCandidatesAndWritesASuggestionReadBack) {

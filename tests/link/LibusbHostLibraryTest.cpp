@@ -3,12 +3,12 @@
 // flushing, and a device pulled out in the middle of a transfer.
 #include <gtest/gtest.h>
 
-#include <QTimer>
 #include <chrono>
 
 #include "link/FakeUsbBus.h"
 #include "link/LibusbHostLibrary.h"
 #include "link/UsbDiagnostics.h"
+#include "support/TimerInWait.h"
 
 using namespace zentra;
 using namespace zentra::fakes;
@@ -243,7 +243,7 @@ TEST(LibusbHostLibrary, HandleClosedWhileAReadWaitsEndsTheRead) {
   Rig rig;
   auto d = rig.OpenOne();
   rig.lib.SI_SetTimeouts(60000, 60000);
-  QTimer::singleShot(30, [&] { rig.lib.SI_Close(rig.handle); });
+  testsupport::TimerInWait close(30, [&] { rig.lib.SI_Close(rig.handle); });
   Bytes got;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(rig.Read(3, got), SI_INVALID_HANDLE);

@@ -4,11 +4,11 @@
 // bus, whose devices are the same simulated interfaces.
 #include <gtest/gtest.h>
 
-#include <QTimer>
 #include <chrono>
 
 #include "link/IrLink.h"
 #include "sim/SimWorld.h"
+#include "support/TimerInWait.h"
 
 using namespace zentra;
 
@@ -128,7 +128,7 @@ TEST(SimLinkOverUsbBus, InterfacePulledOutMidTransactionFailsCleanlyAndComesBack
   EXPECT_EQ(world->usbPlug(0).controlRequests,
             (std::vector<std::string>{"40 00 ffff 0000", "40 02 0002 0000", "40 02 0004 0000",
                                       "40 00 ffff 0000", "40 02 0002 0000"}));
-  QTimer::singleShot(40, [&] { world->SetUsbPlugged(0, false); });
+  testsupport::TimerInWait pull(40, [&] { world->SetUsbPlugged(0, false); });
   const auto start = std::chrono::steady_clock::now();
   bool ok = true;
   Identity(link, &ok);

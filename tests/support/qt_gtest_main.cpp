@@ -1,8 +1,9 @@
-// Test entry point shared by every layer's test program. A QCoreApplication must exist
-// before any link wait runs a local event loop; the window tests need a QApplication
-// (offscreen platform) instead.
+// Test entry point of the test programs that use Qt: those that start whole programs
+// (QProcess needs a QCoreApplication) and the window tests, which need a QApplication
+// (offscreen platform) and the window's part in the link waits.
 #ifdef ZENTRA_GUI_TEST_MAIN
 #include <QApplication>
+#include "ui/WindowWaitHook.h"
 using TestApplication = QApplication;
 #else
 #include <QCoreApplication>
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
   TestApplication app(argc, argv);
+#ifdef ZENTRA_GUI_TEST_MAIN
+  zentra::InstallWindowWaitHook();
+#endif
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

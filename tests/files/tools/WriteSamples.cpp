@@ -1,8 +1,6 @@
 // Writes a frequency table file (current and legacy format) and a configuration file of
 // a simulated transmitter into a folder, for the check that other INI readers take them.
 // Usage: zentra_files_samples FOLDER [SPEC]
-#include <QCoreApplication>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -16,7 +14,6 @@
 using namespace zentra;
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s FOLDER [SPEC]\n", argv[0]);
     return 2;

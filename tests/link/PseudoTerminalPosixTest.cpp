@@ -1,19 +1,19 @@
-// The real serial path on a pseudo-terminal pair: Tserial over QtSerialPortDevice on the
+// The real serial path on a pseudo-terminal pair: Tserial over the termios backend on the
 // terminal side, the test playing the DGLnano on the controlling side.
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "link/IrLink.h"
 #include "link/LinkFakes.h"
-#include "link/QtSerialPortDevice.h"
-#include "link/QtSerialPortEnumerator.h"
+#include "link/LinkWait.h"
+#include "link/NativeSerialPort.h"
 #include "link/RealPlatform.h"
 
 using namespace zentra;
@@ -48,6 +48,29 @@ struct PseudoTerminal {
   }
 };
 
+// Runs onReadable from inside the link's waits whenever the controlling side has bytes
+// to read, as the window's socket notifiers would run there.
+class MasterWatch {
+ public:
+  MasterWatch(const int& master, std::function<void()> onReadable)
+      : master_(master), onReadable_(std::move(onReadable)) {
+    previous_ = SetWaitEventHook([this](std::chrono::milliseconds) {
+      if (master_ < 0 || !onReadable_) return;
+      pollfd p{master_, POLLIN, 0};
+      if (poll(&p, 1, 0) <= 0 || (p.revents & POLLIN) == 0) return;
+      auto action = onReadable_;  // a copy runs, so that the action may stop the watch
+      action();
+    });
+  }
+  ~MasterWatch() { SetWaitEventHook(std::move(previous_)); }
+  void Stop() { onReadable_ = nullptr; }
+
+ private:
+  const int& master_;
+  std::function<void()> onReadable_;
+  WaitEventHook previous_;
+};
+
 // Bytes that a terminal line discipline would swallow or translate.
 const Bytes kAwkward = {0x0A, 0x0D, 0x11, 0x13, 0x03, 0x1A, 0x7F, 0x00, 0xC0, 0xC1, 0xFF};
 
@@ -56,9 +79,12 @@ const Bytes kAwkward = {0x0A, 0x0D, 0x11, 0x13, 0x03, 0x1A, 0x7F, 0x00, 0xC0, 0x
 TEST(PseudoTerminal, TserialCarriesEveryByteValueBothWays) {
   PseudoTerminal pty;
   ASSERT_FALSE(pty.slave.empty());
-  Tserial port([] { return std::make_unique<QtSerialPortDevice>(); });
+  Tserial port([] { return MakeNativeSerialPort(); });
   ASSERT_EQ(port.Open(pty.slave), kSerialOpenOk);
   ASSERT_TRUE(port.IsOpen());
+  // No sharing: a second open of the same port is refused while the first holds it.
+  Tserial second([] { return MakeNativeSerialPort(); });
+  EXPECT_EQ(second.Open(pty.slave), kSerialOpenFailed);
 
   ASSERT_EQ(write(pty.master, kAwkward.data(), kAwkward.size()),
             static_cast<ssize_t>(kAwkward.size()));
@@ -92,8 +118,7 @@ TEST(PseudoTerminal, DglnanoOnAnExplicitPortIsListedConnectedAndCarriesRequests)
   ASSERT_FALSE(pty.slave.empty());
   // The controlling side answers like a DGLnano, from inside the link's waits.
   QBProtocol decoder;
-  QSocketNotifier notifier(pty.master, QSocketNotifier::Read);
-  QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+  MasterWatch watch(pty.master, [&] {
     uint8_t buf[256];
     const ssize_t n = read(pty.master, buf, sizeof buf);
     for (int off = 0; off < n;) {
@@ -139,13 +164,12 @@ TEST(PseudoTerminal, PortThatDisappearsMidExchangeFailsCleanly) {
   ASSERT_TRUE(link.OpenSerialPort(pty->slave));
   link.interfaceKind = kKindDglNano;
   // The far end answers half a frame, then goes away.
-  QSocketNotifier notifier(pty->master, QSocketNotifier::Read);
-  QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+  MasterWatch watch(pty->master, [&] {
     uint8_t buf[256];
     if (read(pty->master, buf, sizeof buf) <= 0) return;
     const uint8_t half[] = {0xC0, 0x00, 0x00, 0x00};
     ASSERT_EQ(write(pty->master, half, sizeof half), 4);
-    notifier.setEnabled(false);
+    watch.Stop();
     close(pty->master);
     pty->master = -1;
   });
