@@ -40,7 +40,10 @@ class TempDir {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(path_, ec))
-      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+      if (entry.is_regular_file()) {
+        const std::u8string name = entry.path().filename().u8string();  // UTF-8 everywhere
+        names.emplace_back(name.begin(), name.end());
+      }
     std::sort(names.begin(), names.end());
     return names;
   }
