@@ -30,3 +30,8 @@ set(ZENTRA_GTEST_SOURCE_DIR /usr/src/googletest)
 # MinGW's GCC 12 warns falsely about overlapping copies inside std::string at -O2 and
 # above (a known fault of that compiler's -Wrestrict); nothing of ours is named.
 set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
+
+# pkg-config answers for the target only: the build machine's libusb-1.0 is no Windows
+# library (Debian has libusb-1.0 for MinGW only as source), so the USB kinds are left out.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${_triplet}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")

@@ -40,7 +40,11 @@ long OverlappedIo::Finish(OVERLAPPED& op, int waitMs, bool* lost) {
     // the same moment) has ended, so the system no longer writes into the buffer.
     CancelIoEx(handle_, &op);
     GetOverlappedResult(handle_, &op, &transferred, TRUE);
-    return -1;
+    // Bytes a cancelled read had already taken are real data: they are returned, not
+    // dropped (a write that did not finish has failed whatever it sent).
+    return op.hEvent == readEvent_ && transferred > 0
+               ? static_cast<long>(transferred)
+               : -1;
   }
   if (!GetOverlappedResult(handle_, &op, &transferred, FALSE)) {
     if (lost != nullptr) *lost = PortGone(GetLastError());

@@ -31,7 +31,7 @@ class OverlappedIo {
 
  private:
   // Waits up to waitMs for the operation; cancels it when the wait expires. The count
-  // transferred, or -1 when it failed or was cancelled.
+  // transferred (for a cancelled read, what it had read), or -1 when it failed.
   long Finish(OVERLAPPED& op, int waitMs, bool* lost);
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;

@@ -105,14 +105,26 @@ class Win32SerialPort final : public SerialPortDevice {
 
   // The read timeouts for a wait of ms for the first byte: interval and multiplier
   // MAXDWORD with a constant make a read return as soon as one byte is there; all three
-  // at MAXDWORD, 0, 0 make it return at once with what is buffered.
+  // at MAXDWORD, 0, 0 make it return at once with what is buffered. Wine's serial layer
+  // does not know the first of these (its read then waits to fill the whole buffer), so
+  // under Wine a read ends 2 ms after the last byte that came instead: a reply's bytes
+  // follow each other far closer than that.
   void SetReadWait(int ms) {
     if (ms == readWaitMs_) return;
     COMMTIMEOUTS t = timeouts_;
-    t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = ms > 0 ? MAXDWORD : 0;
+    t.ReadIntervalTimeout = ms > 0 && UnderWine() ? 2 : MAXDWORD;
+    t.ReadTotalTimeoutMultiplier = ms > 0 && !UnderWine() ? MAXDWORD : 0;
     t.ReadTotalTimeoutConstant = static_cast<DWORD>(ms);
     if (SetCommTimeouts(handle_, &t)) readWaitMs_ = ms;
+  }
+
+  // Wine's ntdll names itself through an export of its own.
+  static bool UnderWine() {
+    static const bool wine = [] {
+      HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+      return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
   }
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
