@@ -3,6 +3,8 @@
 // reproducible for a seed, and silence and pacing take the time they should.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <chrono>
 
 #include "link/IrLink.h"
@@ -237,7 +239,11 @@ TEST(SimLinkTest, PlatformSelectionPrefersTheOptionOverTheVariable) {
   Platform p;
   std::shared_ptr<SimWorld> world;
   std::string error;
-  setenv("ZENTRA_SIMULATE", "nano:ZQK220", 1);
+  // putenv exists on POSIX systems and Windows alike; an empty value counts as unset.
+  static char simulate[] = "ZENTRA_SIMULATE=nano:ZQK220";
+  static char bad[] = "ZENTRA_SIMULATE=nano:NOPE";
+  static char unset[] = "ZENTRA_SIMULATE=";
+  putenv(simulate);
   ASSERT_TRUE(SelectPlatform("usbmsg:ZQL21", "", p, world, error)) << error;
   ASSERT_TRUE(world);
   EXPECT_EQ(world->interface().kind(), SimKind::UsbMessage);
@@ -249,10 +255,10 @@ TEST(SimLinkTest, PlatformSelectionPrefersTheOptionOverTheVariable) {
   ASSERT_EQ(entries.size(), 1u);
   ASSERT_EQ(link.Connect(entries, 0), IrLink::ConnectResult::Connected);
   EXPECT_EQ(ReadId(link).substr(0, 6), "ZQK220");
-  setenv("ZENTRA_SIMULATE", "nano:NOPE", 1);
+  putenv(bad);
   EXPECT_FALSE(SelectPlatform("", "", p, world, error));
   EXPECT_NE(error.find("NOPE"), std::string::npos);
-  unsetenv("ZENTRA_SIMULATE");
+  putenv(unset);
 }
 
 }  // namespace
