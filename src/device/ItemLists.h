@@ -61,9 +61,13 @@ ListSpec MainBatteryList(const TDeviceData& d);
 ListSpec MainMicModeList(const TDeviceData& d);
 // Depends on the microphone mode read (micMode) for models 3, 5, 7 and 9.
 ListSpec MainPttList(const TDeviceData& d);
+// True for the models whose PTT list is built from the microphone read (3, 5, 7, 9):
+// after a failed read it keeps the items it holds.
+bool MainPttListFollowsMicRead(const TDeviceData& d);
 ListSpec MainFilterList(const TDeviceData& d);
 // The power list after a full read: the device table once read (codes 3..10), the fixed
-// list of the model, or Keep for models 1, 2, 4 and 10 without a device table.
+// list of the model, or Keep for models 1, 2, 4 and 10 without a device table and for a
+// model with a band plan whose table could not be read.
 ListSpec MainPowerList(const TDeviceData& d);
 bool MainPhaseEnabled(const TDeviceData& d);
 // The LED mode list of the LED refresh; index is the ledMode read, returned adjusted to
