@@ -206,6 +206,20 @@ bool MainPttListFollowsMicRead(const TDeviceData& d) {
   return m == 3 || m == 5 || m == 7 || m == 9;
 }
 
+int PttValueToSend(const TDeviceData& d, int listIndex) {
+  const int held = d.micPTT < 0 ? 0 : d.micPTT;
+  if (listIndex < 0 || (d.micPTT >= 0 && listIndex == PttValueToIndex(d, d.micPTT))) return held;
+  return PttIndexToValue(d, listIndex);
+}
+
+int LedModeToSend(const TDeviceData& d, int listIndex) {
+  const int held = d.ledMode < 0 ? 0 : d.ledMode;
+  int shown = d.ledMode;
+  MainLedModeItems(d, shown);
+  if (listIndex < 0 || (d.ledMode >= 0 && listIndex == shown)) return held;
+  return listIndex;
+}
+
 ListSpec MainFilterList(const TDeviceData& d) {
   if (NewFamily(d.modelType)) return ListSpec::Fill(FilterSevenItems());
   return ListSpec::Keep();

@@ -88,6 +88,12 @@ GainLimits MainGainLimits(const TDeviceData& d);
 bool MainPttReduced(const TDeviceData& d);
 int PttValueToIndex(const TDeviceData& d, int value);
 int PttIndexToValue(const TDeviceData& d, int index);
+// The value a write sends for a list the user may not have touched: while the list
+// shows the item of the value held (or nothing), the held value itself, so a value the
+// reduced list cannot show (PTT "standard" under "disabled", LED "PTT" under "none") is
+// not replaced by the item that stands for it; otherwise the user's item.
+int PttValueToSend(const TDeviceData& d, int listIndex);
+int LedModeToSend(const TDeviceData& d, int listIndex);
 
 // Level text of the audio gain: dB, or dBu when the display is "AF Max Lev".
 struct GainText {

@@ -427,9 +427,7 @@ void SettingsPanelsView::MicChange() {
   UpdatingScope updating(*state);
   const int mode = ChosenIndex(ui->listMicMode, d.micMode);
   const int phase = ChosenIndex(ui->listMicPhase, d.micPhase);
-  const int ptt = ui->listMicPTT->currentIndex() >= 0
-                      ? PttIndexToValue(d, ui->listMicPTT->currentIndex())
-                      : std::max(0, static_cast<int>(d.micPTT));
+  const int ptt = PttValueToSend(d, ui->listMicPTT->currentIndex());
   const int generation = generation_;
   const MicChangeResult result = zentra::MicChange(state->link, d, mode, phase, ptt);
   if (generation != generation_) return;
@@ -470,7 +468,7 @@ void SettingsPanelsView::LedChange() {
   const int generation = generation_;
   const SettingResult result =
       zentra::LedChange(state->link, d, ui->spinLedLight->value(),
-                        ChosenIndex(ui->listLedMode, d.ledMode));
+                        LedModeToSend(d, ui->listLedMode->currentIndex()));
   if (generation != generation_) return;
   ShowLed(result.readBack, result.readBack);
 }

@@ -1,6 +1,7 @@
 #include "ui/TformMain.h"
 
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -404,13 +405,16 @@ void TformMain::ShowLockPanel() {
   palette.setColor(QPalette::Window,
                    locked ? kLockedColour : QWidget::palette().color(QPalette::Button));
   ui->panelLock->setPalette(palette);
-  // A screen reader says the state with the name, and hears when it changes (setting
-  // the name sends the name-change event).
-  ui->panelLock->setAccessibleName(locked ? "Edit lock: LOCKED" : "Edit lock: UNLOCKED");
+  // A screen reader says the state with the name, and hears when it changes.
+  const QString name = locked ? "Edit lock: LOCKED" : "Edit lock: UNLOCKED";
+  if (ui->panelLock->accessibleName() == name) return;
+  ui->panelLock->setAccessibleName(name);
   ui->panelLock->setAccessibleDescription(
       locked ? "Editing is locked: a change is refused. Double-click to unlock."
              : "Editing is unlocked: every change is written to the transmitter. "
                "Double-click to lock.");
+  QAccessibleEvent changed(ui->panelLock, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void TformMain::panelLockDblClick() {

@@ -314,7 +314,9 @@ void WindowSessionTest::Step() {
     const bool ctrl = column == 1 && Pick(3) == 0;
     Note((ctrl ? "ctrl-click row " : "double-click row ") + std::to_string(row) + " column " +
              std::to_string(column) + " (answer " + std::to_string(frequencyAnswer_) + ")",
-         {ctrl ? "cur" : cell + (column == 1 ? ":freq" : ":flags")});
+         ctrl ? Fields{"cur"}
+              : column == 1 ? Fields{cell + ":freq", "cur"}  // the tuned channel, perhaps
+                            : Fields{cell + ":flags"});
     userEdit_ = true;
     const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
     if (!grid->isEnabled()) return;
@@ -411,8 +413,16 @@ void WindowSessionTest::CheckWrites(const std::vector<SimTransmitterState>& befo
     return out.str();
   };
   for (size_t t = 0; t < before.size(); ++t) {
-    for (const std::string& f :
-         Changed(before[t], world->interface().transmitterAt(static_cast<int>(t)).state())) {
+    const sim::VirtualTransmitter& now = world->interface().transmitterAt(static_cast<int>(t));
+    for (const std::string& f : Changed(before[t], now.state())) {
+      // The old models keep preset gains even: a SAVE writes an odd gain (which a file
+      // may have brought) rounded toward zero, as these transmitters take it.
+      int preset = -1, byte = -1;
+      if (writes && now.caps().modelCode <= 2 &&
+          std::sscanf(f.c_str(), "preset:%d:%d", &preset, &byte) == 2 && byte == 0) {
+        const int8_t was = static_cast<int8_t>(before[t].presets[preset].record[0]);
+        if (static_cast<int8_t>(now.state().presets[preset].record[0]) == was / 2 * 2) continue;
+      }
       EXPECT_TRUE(Matches(f, allowed))
           << "transmitter " << t << ": " << f << " changed; requests:\n" << requestsOfStep();
     }
