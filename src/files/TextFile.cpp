@@ -43,7 +43,10 @@ TextFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std:
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& errorText) {
   errorText.clear();
   QSaveFile file(QString::fromStdString(path));
-  file.setDirectWriteFallback(false);
+  // A folder that takes no new file (read-only, while the file itself may be written)
+  // has no room for the temporary file: the file is then written in place, as the
+  // user asked for it, rather than refused.
+  file.setDirectWriteFallback(true);
   if (!file.open(QIODevice::WriteOnly)) {
     errorText = "File not writable: " + PathText(path);
     return false;

@@ -17,7 +17,9 @@ enum class TextFileStatus { Ok, NotFound, TooLarge, Unreadable };
 TextFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
                              std::string& errorText);
 // Writes bytes to path through a temporary file renamed into place. False, with
-// errorText, when the file could not be written; the old file is then untouched.
+// errorText, when the file could not be written; the old file is then untouched. In a
+// folder where no new file can be made but the file itself is writable, the file is
+// written in place instead (without the protection of the rename).
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& errorText);
 
 }  // namespace zentra

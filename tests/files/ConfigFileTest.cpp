@@ -344,7 +344,7 @@ TEST(ConfigFile, PresetSectionsKeepSignedBytesAndRefuseBadValues) {
   ini.WriteString("PRESET02", "Name", "Lead\tVox");
   s.presets[2].record[10] = 0;
   FullRead(*b.link, b.data, b.presets, options);
-  PresetSectionsResult r = LoadPresetSections(*b.link, b.data, b.presets, ini);
+  PresetSectionsResult r = LoadPresetSections(*b.link, *b.link, b.data, b.presets, ini);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(s.presets[2].record[10], 0x81);
   EXPECT_EQ(static_cast<int8_t>(s.presets[2].record[0]), -12);

@@ -17,7 +17,8 @@ namespace {
 // with blocks that can be made to fail, and a log of every block asked for.
 struct FakeMemory {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(65536, 0);
-  std::set<uint16_t> failingAddresses;
+  std::set<uint16_t> failingAddresses;   // no proper answer
+  std::set<uint16_t> refusingAddresses;  // a write echoes other bytes
   struct Call {
     bool write;
     uint16_t address;
@@ -39,9 +40,10 @@ struct FakeMemory {
     };
     io.writeBlock = [this](uint16_t a, uint8_t n, const uint8_t* data) {
       calls.push_back({true, a, n});
-      if (failingAddresses.count(a)) return false;
+      if (failingAddresses.count(a)) return BlockAnswer::NotAnswered;
+      if (refusingAddresses.count(a)) return BlockAnswer::EchoDiffers;
       for (int i = 0; i < n; ++i) bytes[(a + i) & 0xFFFF] = data[i];
-      return true;
+      return BlockAnswer::Done;
     };
     return io;
   }
@@ -203,10 +205,11 @@ TEST_F(MemoryTransferTest, LoadUsesFirstBytesOfLongerFileAndGoesOnAfterFailedBlo
   EXPECT_EQ(r.status, TransferStatus::WriteFailed);
   EXPECT_EQ(r.message, "Error Writing!");
   EXPECT_EQ(r.failedBlocks, 1);
-  // 100 bytes: 32 + 32 + 32 + 4, then the failed block tried once more
-  ASSERT_EQ(memory.calls.size(), 5u);
-  EXPECT_EQ(memory.calls[3].count, 4);
-  EXPECT_EQ(memory.calls[4].address, 0x1020);
+  // 100 bytes: 32 + 32 + 32 + 4, the unanswered block sent kBlockAttempts times in its
+  // place and as often again once the others are written.
+  ASSERT_EQ(memory.calls.size(), size_t(4 + 2 * kBlockAttempts - 1));
+  EXPECT_EQ(memory.calls[kBlockAttempts + 2].count, 4);
+  EXPECT_EQ(memory.calls.back().address, 0x1020);
   EXPECT_EQ(memory.bytes[0x1000], image[0]);
   EXPECT_EQ(memory.bytes[0x1020], 0);  // the failed block
   EXPECT_EQ(memory.bytes[0x1063], image[99]);
@@ -298,8 +301,8 @@ TEST_F(MemoryTransferTest, TransmitterLeavingEndsEveryTransferAndKeepsTheOldImag
     EXPECT_EQ(r.status, TransferStatus::DeviceLost);
     EXPECT_EQ(r.message, "Device not responding!");
     EXPECT_FALSE(r.ok());
-    // 32 good blocks below 0x400, then kLostAfterBlocks failures in a row.
-    EXPECT_EQ(memory.calls.size(), size_t(32 + kLostAfterBlocks));
+    // 32 good blocks below 0x400, then kLostAfterBlocks blocks unanswered in a row.
+    EXPECT_EQ(memory.calls.size(), size_t(32 + kLostAfterBlocks * kBlockAttempts));
     EXPECT_EQ(ReadFile(Path("old.bin")), old);
   }
 }
