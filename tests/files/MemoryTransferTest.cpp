@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 #include <array>
 #include <fstream>
 #include <set>
@@ -305,6 +307,48 @@ TEST_F(MemoryTransferTest, TransmitterLeavingEndsEveryTransferAndKeepsTheOldImag
     EXPECT_EQ(memory.calls.size(), size_t(32 + kLostAfterBlocks * kBlockAttempts));
     EXPECT_EQ(ReadFile(Path("old.bin")), old);
   }
+}
+
+// A block the transmitter echoes with other bytes is refused: "Error Writing!" in the
+// end, but the load goes on, even through more refusals in a row than would end it for
+// a transmitter that had left, and on a link without faults no block is sent twice.
+TEST_F(MemoryTransferTest, RefusedBlocksFailTheLoadWithoutEndingIt) {
+  WriteFile(Path("img.bin"), std::vector<uint8_t>(320, 0x5A));
+  for (int a = 0; a < 0x100; a += 32) memory.refusingAddresses.insert(uint16_t(a));
+  const auto r = LoadXeeprom(memory.Access(32), "0", "319", Path("img.bin"), Quiet());
+  EXPECT_EQ(r.status, TransferStatus::WriteFailed);
+  EXPECT_EQ(r.message, "Error Writing!");
+  EXPECT_EQ(r.failedBlocks, 8);
+  EXPECT_EQ(memory.calls.size(), 10u);
+  EXPECT_EQ(memory.bytes[0x100], 0x5A);  // the blocks after the refusals were written
+
+  // On a link that has shown faults a differing echo may be a garbled one: written again.
+  LinkHealth faulty;
+  faulty.NoteFault();
+  memory = FakeMemory();
+  memory.refusingAddresses = {0x20};
+  MemoryBlockAccess io = memory.Access(32);
+  io.health = &faulty;
+  const auto again = LoadXeeprom(io, "0", "63", Path("img.bin"), Quiet());
+  EXPECT_EQ(again.failedBlocks, 1);
+  EXPECT_EQ(memory.calls.size(), size_t(1 + 2 * kBlockAttempts));
+}
+
+// A dump into a folder where no new file can be made, over a file that can be written,
+// writes that file in place (there is no room for the temporary file beside it).
+TEST_F(MemoryTransferTest, DumpIntoAReadOnlyFolderWritesTheFileItself) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
+  memory.FillPattern();
+  QDir(dir.path()).mkdir("locked");
+  const std::string path = QDir(dir.path()).filePath("locked/image.bin").toStdString();
+  WriteFile(path, {1, 2, 3});
+  const QString folder = QDir(dir.path()).filePath("locked");
+  QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+  const auto r = DumpXeeprom(memory.Access(32), "0", "63", path, Quiet());
+  QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ExeOwner);
+  ASSERT_TRUE(r.ok()) << r.message;
+  EXPECT_EQ(ReadFile(path), std::vector<uint8_t>(memory.bytes.begin(), memory.bytes.begin() + 64));
 }
 
 }  // namespace
