@@ -136,6 +136,16 @@ class Run {
       check(ReadStep::HiddenFlags, d.hiddenBits == ref_.hiddenBits && d.hiddenBitsExt == ref_.hiddenBitsExt, "hidden items");
       check(ReadStep::Presets, presets.presetNames == refPresets_.presetNames &&
                                    presets.presetRecords == refPresets_.presetRecords, "presets");
+      if (opt_.verbose && !right) {
+        for (int i = 0; i < 10; ++i)
+          for (int b = 0; b < 20; ++b)
+            if (presets.presetRecords[i][b] != refPresets_.presetRecords[i][b])
+              std::fprintf(stderr, "seed %u: preset %d byte %d: %d, wanted %d\n", seed_, i, b,
+                           presets.presetRecords[i][b], refPresets_.presetRecords[i][b]);
+        if (presets.presetNames != refPresets_.presetNames) std::fprintf(stderr, "seed %u: names differ\n", seed_);
+        std::fprintf(stderr, "seed %u: faults %llu retried %d\n", seed_,
+                     static_cast<unsigned long long>(link_->linkHealth.faults()), r.retriedSteps);
+      }
       o = Judge(!r.faulty, right);
     }
     Faults(false);

@@ -145,6 +145,12 @@ int RunCli(int argc, char** argv) {
   app.add_option("--batch-count", options.batchCount,
                  "End the batch after this many transmitters")
       ->check(CLI::NonNegativeNumber);
+  std::string confirmReads = "auto";
+  app.add_option("--confirm-reads", confirmReads,
+                 "When a value is read twice and the two answers compared: auto (once the "
+                 "link has lost or garbled a reply, until it is clean again; default), "
+                 "always, never")
+      ->check(CLI::IsMember({"auto", "always", "never"}));
 
   ChosenCommand chosen;
   AddAllCommands(app, chosen);
@@ -166,6 +172,7 @@ int RunCli(int argc, char** argv) {
     return kExitUsage;
   }
   if (options.batchCount > 0) options.batch = true;
+  options.confirmReads = ParseReadConfirmation(confirmReads).value_or(ReadConfirmation::Auto);
 
   Session session(options);
   int rc = session.Setup();

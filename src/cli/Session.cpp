@@ -63,6 +63,7 @@ int Session::Setup() {
     };
   }
   link_ = std::make_unique<IrLink>(std::move(platform));
+  link_->linkHealth.mode = options_.confirmReads;
   forwarder_.link = link_.get();
   if (options_.verbose) {
     link_->onTrace = [this](TraceDirection d, const uint8_t* b, int n) { Trace(d, b, n); };

@@ -31,6 +31,7 @@ struct GlobalOptions {
   bool verbose = false;
   bool batch = false;
   int batchCount = 0;            // transmitters to handle in a batch; 0 = until Ctrl-C
+  ReadConfirmation confirmReads = ReadConfirmation::Auto;  // --confirm-reads
 };
 
 class Session {
@@ -77,6 +78,7 @@ class Session {
    public:
     bool Transact(const uint8_t* request, uint8_t requestLength, uint8_t* response,
                   uint8_t& responseLength) override;
+    LinkHealth* health() override { return link ? link->health() : nullptr; }
     IrLink* link = nullptr;
   } forwarder_;
   CommandSet commands_;

@@ -94,6 +94,30 @@ bool IsByte(int v) { return v >= 0 && v <= 0xFF; }
 
 uint8_t B(int v) { return static_cast<uint8_t>(v); }
 
+// A text field as transmitters hold it: printable ASCII, padded with zero bytes, or
+// erased memory (0xFF). Other bytes are a garbled reply.
+bool TextBytes(const uint8_t* p, int n) {
+  for (int i = 0; i < n; ++i)
+    if ((p[i] < 0x20 || p[i] > 0x7E) && p[i] != 0 && p[i] != 0xFF) return false;
+  return true;
+}
+
+// The widest ranges of any model (lists of Part 5.1): a value outside them is no
+// setting a transmitter can hold.
+constexpr int kMaxFilterIndex = 6;
+constexpr int kMaxMicModeIndex = 4;
+constexpr int kMaxPttValue = 3;
+constexpr int kMaxBatteryIndex = 2;
+constexpr int kMaxLedLight = 16;
+constexpr int kMaxLedMode = 2;
+constexpr int kMaxRfPowerIndex = 6;
+constexpr int kMinGain = -60, kMaxGain = 60;
+
+bool GainByte(uint8_t b) {
+  const int g = static_cast<int8_t>(b);
+  return g >= kMinGain && g <= kMaxGain;
+}
+
 }  // namespace
 
 int PresetRecordLength(const TDeviceData& data) {
@@ -118,15 +142,34 @@ bool CommandSet::Exchange(const uint8_t* request, int length, uint8_t* response,
   return link_.Transact(request, static_cast<uint8_t>(length), response, n);
 }
 
-bool CommandSet::Read(const uint8_t* request, int length, int answer, uint8_t* response) {
+bool CommandSet::Read(const uint8_t* request, int length, int answer, uint8_t* response,
+                      const Plausible& plausible) {
   uint8_t n = 0;
-  return Exchange(request, length, response, n) && n == answer;
+  if (!Exchange(request, length, response, n) || !Expect(n == answer)) return false;
+  if (!plausible || plausible(response)) return true;
+  // A value no transmitter holds is most likely a garbled reply: a fault, and the value
+  // is read again (confirmed from here on). The second answer is taken when it makes
+  // sense or says the same as the first (a transmitter may hold an odd value after all).
+  NoteFault(link_);
+  uint8_t again[kMaxResponse];
+  if (!Exchange(request, length, again, n) || !Expect(n == answer)) return false;
+  const bool same = std::memcmp(again, response, static_cast<size_t>(answer)) == 0;
+  std::memcpy(response, again, static_cast<size_t>(answer));
+  return same || plausible(response);
 }
 
 bool CommandSet::Write(const uint8_t* request, int length) {
   uint8_t r[kMaxResponse] = {};
   uint8_t n = 0;
-  return Exchange(request, length, r, n) && n == 3 && r[2] == kAck;
+  if (!Exchange(request, length, r, n)) return false;
+  return Expect(n == 3 && r[2] == kAck);
+}
+
+bool CommandSet::Expect(bool plausible) {
+  // An answer of the wrong shape or with an impossible value is a fault of the link as
+  // much as a lost one: from here on the reads of the operation are confirmed.
+  if (!plausible) NoteFault(link_);
+  return plausible;
 }
 
 // ---------------------------------------------------------------- identity and tuning
@@ -134,7 +177,7 @@ bool CommandSet::Write(const uint8_t* request, int length) {
 bool CommandSet::ReadDeviceId() {
   const uint8_t q[] = {kCommandLead, kReadDeviceId};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 18, r)) return false;
+  if (!Read(q, 2, 18, r, [](const uint8_t* a) { return TextBytes(a + 2, 16); })) return false;
   std::memcpy(data_.idText.data(), r + 2, data_.idText.size());
   return true;
 }
@@ -142,7 +185,7 @@ bool CommandSet::ReadDeviceId() {
 bool CommandSet::ReadSerialNumber() {
   const uint8_t q[] = {kCommandLead, kReadSerialNumber};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 12, r)) return false;
+  if (!Read(q, 2, 12, r, [](const uint8_t* a) { return TextBytes(a + 2, 10); })) return false;
   std::memcpy(data_.serialText.data(), r + 2, data_.serialText.size());
   return true;
 }
@@ -150,7 +193,7 @@ bool CommandSet::ReadSerialNumber() {
 bool CommandSet::ReadTuningRange() {
   const uint8_t q[] = {kCommandLead, kReadTuningRange};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 6, r)) return false;
+  if (!Read(q, 2, 6, r, [](const uint8_t* a) { return Be16(a + 2) < Be16(a + 4); })) return false;
   data_.freqMinMHz = Be16(r + 2);
   data_.freqMaxMHz = Be16(r + 4);
   return true;
@@ -159,7 +202,7 @@ bool CommandSet::ReadTuningRange() {
 bool CommandSet::ReadTuningStep() {
   const uint8_t q[] = {kCommandLead, kReadTuningStep};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 4, r)) return false;
+  if (!Read(q, 2, 4, r, [](const uint8_t* a) { return Be16(a + 2) > 0; })) return false;
   data_.stepHz = Be16(r + 2) * 100;
   return true;
 }
@@ -169,7 +212,7 @@ bool CommandSet::ReadTableSize() {
   uint8_t r[kMaxResponse];
   if (!Read(q, 2, 4, r)) return false;
   // The counts are signed bytes; a negative count is no table size at all.
-  if (r[2] >= 0x80 || r[3] >= 0x80) return false;
+  if (!Expect(r[2] < 0x80 && r[3] < 0x80)) return false;
   data_.channelCount = std::min<int>(r[2], kMaxChannels);
   data_.groupCount = std::min<int>(r[3], kMaxGroups);
   if (data_.syncSupported) data_.syncGroup = data_.groupCount;
@@ -179,7 +222,13 @@ bool CommandSet::ReadTableSize() {
 bool CommandSet::ReadFrequency() {
   const uint8_t q[] = {kCommandLead, kReadFrequency};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 6, r)) return false;
+  // The tuned frequency lies within the tuning range (once that is known).
+  const auto inRange = [this](const uint8_t* a) {
+    const int64_t f = Be32(a + 2);
+    return data_.freqMaxMHz <= 0 ||
+           (f >= int64_t{data_.freqMinMHz} * 1000 && f <= int64_t{data_.freqMaxMHz} * 1000);
+  };
+  if (!Read(q, 2, 6, r, inRange)) return false;
   data_.curFreqKHz = static_cast<int32_t>(Be32(r + 2));
   return true;
 }
@@ -187,7 +236,12 @@ bool CommandSet::ReadFrequency() {
 bool CommandSet::ReadGroupChannel() {
   const uint8_t q[] = {kCommandLead, kReadGroupChannel};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 4, r)) return false;
+  // Within the table (once its size is known); the sync group follows the groups.
+  const auto inTable = [this](const uint8_t* a) {
+    return data_.channelCount <= 0 ||
+           (a[2] < data_.channelCount && a[3] <= data_.groupCount);
+  };
+  if (!Read(q, 2, 4, r, inTable)) return false;
   data_.curChannel = r[2];
   data_.curGroup = r[3];
   return true;
@@ -204,7 +258,7 @@ bool CommandSet::ReadBandSegmentCount() {
   uint8_t r[kMaxResponse];
   if (!Read(q, 2, 3, r)) return false;
   int count = static_cast<int8_t>(r[2]);
-  if (count < 0 || count > 15) {
+  if (!Expect(count >= 0 && count <= 15)) {
     data_.bandCount = 0;  // no usable table
     return false;
   }
@@ -216,7 +270,13 @@ bool CommandSet::ReadBandSegment(int index) {
   if (index < 0 || index >= kMaxBands) return false;
   const uint8_t q[] = {kCommandLead, kReadBandSegment, B(index)};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 3, 7, r)) return false;
+  // An edge lies within the tuning range (once it is known); its kHz part below 1000.
+  const auto plausible = [this](const uint8_t* a) {
+    const int mhz = Be16(a + 2);
+    return Be16(a + 4) < 1000 &&
+           (data_.freqMaxMHz <= 0 || (mhz >= data_.freqMinMHz && mhz <= data_.freqMaxMHz + 1));
+  };
+  if (!Read(q, 3, 7, r, plausible)) return false;
   data_.bandEdgeMHz[index] = Be16(r + 2);
   data_.bandEdgeKHz[index] = Be16(r + 4);
   data_.bandAllowed[index] = r[6];
@@ -269,7 +329,9 @@ bool CommandSet::ReadGroupName(int group, std::string& name) {
   if (!IsByte(group)) return false;
   const uint8_t q[] = {kCommandLead, kReadGroupName, B(group)};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 3, 2 + kGroupNameLength, r)) return false;
+  if (!Read(q, 3, 2 + kGroupNameLength, r,
+            [](const uint8_t* a) { return TextBytes(a + 2, kGroupNameLength); }))
+    return false;
   name = TextField(r + 2, kGroupNameLength);
   return true;
 }
@@ -285,7 +347,9 @@ bool CommandSet::WriteGroupName(int group, const std::string& name) {
 bool CommandSet::ReadSyncGroupName(std::string& name) {
   const uint8_t q[] = {kCommandLead, kReadSyncGroupName};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 2 + kSyncNameLength, r)) return false;
+  if (!Read(q, 2, 2 + kSyncNameLength, r,
+            [](const uint8_t* a) { return TextBytes(a + 2, kSyncNameLength); }))
+    return false;
   name = TextField(r + 2, kSyncNameLength);
   return true;
 }
@@ -302,7 +366,9 @@ bool CommandSet::WriteSyncGroupName(const std::string& name) {
 bool CommandSet::ReadAudio() {
   const uint8_t q[] = {kCommandLead, kReadAudio};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 4, r)) return false;
+  if (!Read(q, 2, 4, r,
+            [](const uint8_t* a) { return GainByte(a[2]) && a[3] <= kMaxFilterIndex; }))
+    return false;
   data_.audioGain = static_cast<int8_t>(r[2]);
   data_.audioGainRead = 1;
   data_.audioFilter = r[3];
@@ -312,7 +378,11 @@ bool CommandSet::ReadAudio() {
 bool CommandSet::ReadAudioEx() {
   const uint8_t q[] = {kCommandLead, kReadAudioEx};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 7, r)) return false;
+  const auto plausible = [this](const uint8_t* a) {
+    return GainByte(a[2]) && a[3] <= kMaxFilterIndex && a[4] <= 3 && a[5] <= 15 &&
+           (!data_.audioModLpfSupported || ((a[6] & ~0x13) == 0 && (a[6] & 0x03) <= 2));
+  };
+  if (!Read(q, 2, 7, r, plausible)) return false;
   data_.audioGain = static_cast<int8_t>(r[2]);
   data_.audioGainRead = 1;
   data_.audioFilter = r[3];
@@ -357,11 +427,15 @@ bool CommandSet::ReadMic() {
   const uint8_t q[] = {kCommandLead, kReadMic};
   uint8_t r[kMaxResponse];
   if (data_.modelType == 1) {
-    if (!Read(q, 2, 3, r)) return false;
+    if (!Read(q, 2, 3, r, [](const uint8_t* a) { return a[2] <= kMaxPttValue; })) return false;
     data_.micPTT = r[2];
     return true;
   }
-  if (!Read(q, 2, 5, r)) return false;
+  const bool handheld = data_.modelType == 4 || data_.modelType == 10;
+  const auto plausible = [handheld](const uint8_t* a) {
+    return (handheld || a[2] <= kMaxMicModeIndex) && a[3] <= 1 && a[4] <= kMaxPttValue;
+  };
+  if (!Read(q, 2, 5, r, plausible)) return false;
   // The handhelds answer a mode byte too, but have no microphone input whose mode could
   // be chosen: keeping it would shape the LED list and the PTT mapping after a mode the
   // transmitter does not have.
@@ -391,7 +465,7 @@ bool CommandSet::WriteMic(int mode, int phase, int pttValue, CommandMessage* mes
 bool CommandSet::ReadBattery() {
   const uint8_t q[] = {kCommandLead, kReadBattery};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 4, r)) return false;
+  if (!Read(q, 2, 4, r, [](const uint8_t* a) { return a[2] <= kMaxBatteryIndex; })) return false;
   data_.batteryType = r[2];
   data_.batteryLevel = r[3];
   return true;
@@ -405,7 +479,7 @@ bool CommandSet::WriteBatteryType(int type) {
 bool CommandSet::ReadRfPower() {
   const uint8_t q[] = {kCommandLead, kReadRfPower};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 3, r)) return false;
+  if (!Read(q, 2, 3, r, [](const uint8_t* a) { return a[2] <= kMaxRfPowerIndex; })) return false;
   data_.rfPower = r[2];
   return true;
 }
@@ -420,7 +494,7 @@ bool CommandSet::ReadRfPowerLevelCount() {
   uint8_t r[kMaxResponse];
   if (!Read(q, 2, 3, r)) return false;
   int count = static_cast<int8_t>(r[2]);
-  if (count < 1 || count > 7) {
+  if (!Expect(count >= 1 && count <= 7)) {
     data_.rfLevelCount = 1;  // the power list keeps one usable entry
     return false;
   }
@@ -449,7 +523,9 @@ bool CommandSet::ReadPowerSetting() {
 bool CommandSet::ReadLed() {
   const uint8_t q[] = {kCommandLead, kReadLed};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 4, r)) return false;
+  if (!Read(q, 2, 4, r,
+            [](const uint8_t* a) { return a[2] <= kMaxLedLight && a[3] <= kMaxLedMode; }))
+    return false;
   data_.ledLight = r[2];
   data_.ledMode = r[3];
   return true;
@@ -498,6 +574,12 @@ bool CommandSet::ReadTxName() {
 }
 
 bool CommandSet::WriteTxName(const std::string& name) {
+  const bool ok = SendTxName(name);
+  if (ok) ReadTxName();
+  return ok;
+}
+
+bool CommandSet::SendTxName(const std::string& name) {
   const int len = data_.txNameLength;
   if (len != 8 && len != 12) return false;
   data_.txName.clear();
@@ -507,9 +589,7 @@ bool CommandSet::WriteTxName(const std::string& name) {
   uint8_t n = 0;
   bool ok = Exchange(q, len + 2, r, n);
   // The 12-character name is answered with a 14-byte echo, the 8-character one with ACK.
-  ok = ok && (len == 12 ? n == 14 : (n == 3 && r[2] == kAck));
-  if (ok) ReadTxName();
-  return ok;
+  return ok && Expect(len == 12 ? n == 14 : (n == 3 && r[2] == kAck));
 }
 
 bool CommandSet::ReadBootVersion() {
@@ -637,7 +717,10 @@ bool CommandSet::WriteHiddenFlags() {
 bool CommandSet::ReadPresetInfo(uint8_t& count, uint8_t& activeIndex) {
   const uint8_t q[] = {kCommandLead, kReadPresetInfo};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 2, 4, r)) return false;
+  // The active preset is one of them, or 0xFF for none (a count above ten is refused
+  // by the preset read itself).
+  const auto plausible = [](const uint8_t* a) { return a[3] < a[2] || a[3] == 0xFF; };
+  if (!Read(q, 2, 4, r, plausible)) return false;
   count = r[2];
   activeIndex = r[3];
   return true;
@@ -647,7 +730,9 @@ bool CommandSet::ReadPresetName(int index, std::string& name) {
   if (!IsByte(index)) return false;
   const uint8_t q[] = {kCommandLead, kReadPresetName, B(index)};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 3, 2 + kPresetNameLength, r)) return false;
+  if (!Read(q, 3, 2 + kPresetNameLength, r,
+            [](const uint8_t* a) { return TextBytes(a + 2, kPresetNameLength); }))
+    return false;
   name = TextField(r + 2, kPresetNameLength);
   return true;
 }
@@ -665,7 +750,17 @@ bool CommandSet::ReadPreset(int index, PresetRecord& record) {
   const int len = PresetRecordLength(data_);
   const uint8_t q[] = {kCommandLead, kReadPreset, B(index)};
   uint8_t r[kMaxResponse];
-  if (!Read(q, 3, len + 2, r)) return false;
+  // Each setting of the record within the widest range of any model.
+  const auto plausible = [this, len](const uint8_t* a) {
+    const uint8_t* p = a + 2;
+    bool ok = GainByte(p[0]) && p[1] <= kMaxFilterIndex && p[3] <= kMaxMicModeIndex &&
+              p[4] <= 1 && p[5] <= kMaxPttValue && p[6] <= kMaxBatteryIndex &&
+              p[7] <= kMaxLedLight && p[8] <= kMaxLedMode && p[9] <= kMaxRfPowerIndex;
+    if (data_.channelCount > 0) ok = ok && p[12] < data_.channelCount && p[13] <= data_.groupCount;
+    if (len >= 18) ok = ok && p[16] <= 1 && p[17] <= 2;
+    return ok;
+  };
+  if (!Read(q, 3, len + 2, r, plausible)) return false;
   std::memcpy(record.data(), r + 2, static_cast<size_t>(len));
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "device/TDeviceData.h"
@@ -44,6 +45,7 @@ class CommandSet {
 
   TDeviceData& data() { return data_; }
   const TDeviceData& data() const { return data_; }
+  Transactor& link() { return link_; }
 
   // --- identity and tuning ---
   bool ReadDeviceId();                       // idText
@@ -111,6 +113,8 @@ class CommandSet {
   // Empties txName, sends the first L bytes of name (zero padded), and on success reads
   // the name back. L = 12 succeeds on any 14-byte answer, L = 8 on an acknowledgement.
   bool WriteTxName(const std::string& name);
+  // The write alone, without the read-back.
+  bool SendTxName(const std::string& name);
   bool ReadBootVersion();                    // bootVersion
 
   // --- user-menu locks and hidden items (fields of TDeviceData) ---
@@ -140,10 +144,15 @@ class CommandSet {
  private:
   // One Transact; false on a link failure.
   bool Exchange(const uint8_t* request, int length, uint8_t* response, uint8_t& n);
-  // A read: Transact succeeded and exactly `answer` bytes came back.
-  bool Read(const uint8_t* request, int length, int answer, uint8_t* response);
+  // A read: Transact succeeded and exactly `answer` bytes came back. An answer that
+  // plausible (given the whole answer) refuses is read again (see CommandSet.cpp).
+  using Plausible = std::function<bool(const uint8_t* answer)>;
+  bool Read(const uint8_t* request, int length, int answer, uint8_t* response,
+            const Plausible& plausible = {});
   // A write: acknowledged (3 bytes, ACK third).
   bool Write(const uint8_t* request, int length);
+  // Passes plausible through; an implausible answer is noted as a link fault.
+  bool Expect(bool plausible);
   // The group masks just read or written are the transmitter's (always true).
   bool HoldGroupMasks();
 

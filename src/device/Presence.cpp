@@ -75,6 +75,9 @@ const char* InterfacePicture(uint8_t interfaceKind) {
 
 PresenceTick PresenceProbe(Transactor& link, TDeviceData& data, uint8_t interfaceKind,
                            const AccessCodes& codes) {
+  // Asking whether anything stands in front of the IR window: an unanswered probe is
+  // the normal "nobody there", not a fault of the link.
+  const LinkHealth::Pause quiet(link.health());
   PresenceTick tick;
   ProbeFamilyStep(link, data, ProbeFamily::Handheld, codes.handheld, interfaceKind, tick);
   if (tick.mismatch) return tick;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "device/ConfirmedReads.h"
 #include "device/ItemLists.h"
 #include "device/MenuFlags.h"
 #include "device/Settings.h"
@@ -128,23 +129,39 @@ bool ReadOnePreset(CommandSet& commands, PresetStore& store, int i) {
 }  // namespace
 
 bool ReadPresets(Transactor& link, TDeviceData& data, PresetStore& store) {
-  CommandSet commands(link, data);
-  uint8_t count = 0, active = 0xFF;
-  if (!commands.ReadPresetInfo(count, active)) return false;
-  if (count > kMaxPresets) return false;
-  data.presetCount = count;
-  data.presetIndex = active;
-  bool ok = true;
-  for (int i = 0; i < count; ++i) ok = ReadOnePreset(commands, store, i) && ok;
-  return ok;
+  return RunReads(link, [&data, &store](Transactor& reads) {
+    CommandSet commands(reads, data);
+    uint8_t count = 0, active = 0xFF;
+    if (!commands.ReadPresetInfo(count, active)) return false;
+    // More presets than a transmitter has is a garbled count.
+    if (count > kMaxPresets) {
+      NoteFault(reads);
+      return false;
+    }
+    data.presetCount = count;
+    data.presetIndex = active;
+    bool ok = true;
+    for (int i = 0; i < count; ++i) ok = ReadOnePreset(commands, store, i) && ok;
+    return ok;
+  });
 }
 
 bool ReloadPresets(Transactor& link, TDeviceData& data, PresetStore& store) {
-  CommandSet commands(link, data);
-  const int n = std::min<int>(data.presetCount, kMaxPresets);
-  bool ok = true;
-  for (int i = 0; i < n; ++i) ok = ReadOnePreset(commands, store, i) && ok;
-  return ok;
+  return RunReads(link, [&data, &store](Transactor& reads) {
+    CommandSet commands(reads, data);
+    const int n = std::min<int>(data.presetCount, kMaxPresets);
+    bool ok = true;
+    for (int i = 0; i < n; ++i) ok = ReadOnePreset(commands, store, i) && ok;
+    return ok;
+  });
+}
+
+bool ReloadPreset(Transactor& link, TDeviceData& data, PresetStore& store, int index) {
+  if (!ValidIndex(index)) return false;
+  return RunReads(link, [&data, &store, index](Transactor& reads) {
+    CommandSet commands(reads, data);
+    return ReadOnePreset(commands, store, index);
+  });
 }
 
 bool SavePresetName(Transactor& link, TDeviceData& data, PresetStore& store, int index,
@@ -311,7 +328,9 @@ PresetSaveResult SavePreset(Transactor& link, TDeviceData& data, PresetStore& st
   return result;
 }
 
-bool RereadAfterPresetChange(Transactor& link, TDeviceData& data) {
+namespace {
+
+bool RereadSettings(Transactor& link, TDeviceData& data) {
   CommandSet commands(link, data);
   bool ok = commands.ReadGroupChannel();
   ok = commands.ReadFrequency() && ok;
@@ -329,6 +348,12 @@ bool RereadAfterPresetChange(Transactor& link, TDeviceData& data) {
   else
     ok = false;
   return ok;
+}
+
+}  // namespace
+
+bool RereadAfterPresetChange(Transactor& link, TDeviceData& data) {
+  return RunReads(link, [&data](Transactor& reads) { return RereadSettings(reads, data); });
 }
 
 PresetSetResult ActivatePresetAndReread(Transactor& link, TDeviceData& data, int index) {

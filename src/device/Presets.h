@@ -125,6 +125,8 @@ std::string CleanPresetName(const std::string& text);
 bool ReadPresets(Transactor& link, TDeviceData& data, PresetStore& store);
 // "READ": names and records of every preset below min(presetCount, 10).
 bool ReloadPresets(Transactor& link, TDeviceData& data, PresetStore& store);
+// The name and record of one preset (both are asked for whatever the other gave).
+bool ReloadPreset(Transactor& link, TDeviceData& data, PresetStore& store, int index);
 
 inline constexpr const char* kPresetDoneTitle = "OPERATION COMPLETED";
 inline constexpr const char* kPresetSavedMessage = "Preset saved!";

@@ -40,7 +40,15 @@ bool ServiceCommands::Unlock(const AccessCode& code) {
   std::memcpy(q + 2, code.data(), code.size());
   uint8_t r[kMaxResponse] = {};
   uint8_t n = 0;
-  return link_.Transact(q, sizeof q, r, n) && n == 3 && r[2] == kAckByte;
+  if (!link_.Transact(q, sizeof q, r, n)) return false;
+  return Expect(n == 3 && r[2] == kAckByte);
+}
+
+bool ServiceCommands::Expect(bool plausible) {
+  // An answer of the wrong shape is a fault of the link (the presence probe's unlocks
+  // are not counted: the link pauses its record for them).
+  if (!plausible) NoteFault(link_);
+  return plausible;
 }
 
 bool ServiceCommands::ServiceCommand(const uint8_t* request, uint8_t length,
@@ -53,14 +61,15 @@ bool ServiceCommands::ServiceCommand(const uint8_t* request, uint8_t length,
 bool ServiceCommands::Acknowledged(const uint8_t* request, uint8_t length) {
   uint8_t r[kMaxResponse] = {};
   uint8_t n = 0;
-  return ServiceCommand(request, length, r, n) && n == 3 && r[2] == kAckByte;
+  return ServiceCommand(request, length, r, n) && Expect(n == 3 && r[2] == kAckByte);
 }
 
-bool ServiceCommands::Block(uint8_t op, int fixedLength, int answer, int maxCount,
-                            uint16_t address, int count, const uint8_t* data,
-                            uint8_t* out) {
+BlockAnswer ServiceCommands::Block(uint8_t op, int fixedLength, int answer, int maxCount,
+                                   uint16_t address, int count, const uint8_t* data,
+                                   uint8_t* out) {
   // Refused before anything goes out, the unlock included.
-  if (count < 1 || count > maxCount || (data == nullptr && out == nullptr)) return false;
+  if (count < 1 || count > maxCount || (data == nullptr && out == nullptr))
+    return BlockAnswer::NotAnswered;
   // Filler after the address (and data) is zero.
   uint8_t q[kXeepromRequest] = {kLead,
                                 kMemory,
@@ -71,44 +80,52 @@ bool ServiceCommands::Block(uint8_t op, int fixedLength, int answer, int maxCoun
   if (data) std::memcpy(q + 6, data, static_cast<size_t>(count));
   uint8_t r[kMaxResponse] = {};
   uint8_t n = 0;
-  if (!ServiceCommand(q, static_cast<uint8_t>(fixedLength), r, n) || n != answer)
-    return false;
+  if (!ServiceCommand(q, static_cast<uint8_t>(fixedLength), r, n) || !Expect(n == answer))
+    return BlockAnswer::NotAnswered;
   if (data) {
     // The transmitter echoes what it stored; every byte must match.
     bool same = true;
     for (int i = 0; i < count; ++i) same = same && r[4 + i] == data[i];
-    return same;
+    return same ? BlockAnswer::Done : BlockAnswer::EchoDiffers;
   }
   std::memcpy(out, r + 4, static_cast<size_t>(count));
-  return true;
+  return BlockAnswer::Done;
 }
 
 bool ServiceCommands::ReadXeepromBlock(uint16_t address, int count, uint8_t* out) {
   return Block(kXeepromRead, kXeepromRequest, kXeepromAnswer, kXeepromBlockMax, address,
-               count, nullptr, out);
+               count, nullptr, out) == BlockAnswer::Done;
 }
 
 bool ServiceCommands::WriteXeepromBlock(uint16_t address, int count, const uint8_t* data) {
-  if (data == nullptr) return false;
+  return XeepromBlockWrite(address, count, data) == BlockAnswer::Done;
+}
+
+BlockAnswer ServiceCommands::XeepromBlockWrite(uint16_t address, int count, const uint8_t* data) {
+  if (data == nullptr) return BlockAnswer::NotAnswered;
   return Block(kXeepromWrite, kXeepromRequest, kXeepromAnswer, kXeepromBlockMax, address,
                count, data, nullptr);
 }
 
 bool ServiceCommands::ReadCalBlock(uint16_t address, int count, uint8_t* out) {
-  return Block(kCalRead, kCalRequest, kCalAnswer, kCalBlockMax, address, count, nullptr, out);
+  return Block(kCalRead, kCalRequest, kCalAnswer, kCalBlockMax, address, count, nullptr,
+               out) == BlockAnswer::Done;
 }
 
 bool ServiceCommands::WriteCalBlock(uint16_t address, int count, const uint8_t* data) {
-  if (data == nullptr) return false;
-  return Block(kCalWrite, kCalRequest, kCalAnswer, kCalBlockMax, address, count, data,
-               nullptr);
+  return CalBlockWrite(address, count, data) == BlockAnswer::Done;
+}
+
+BlockAnswer ServiceCommands::CalBlockWrite(uint16_t address, int count, const uint8_t* data) {
+  if (data == nullptr) return BlockAnswer::NotAnswered;
+  return Block(kCalWrite, kCalRequest, kCalAnswer, kCalBlockMax, address, count, data, nullptr);
 }
 
 bool ServiceCommands::CheckCrc(bool& crcGood) {
   const uint8_t q[] = {kLead, kMemory, kCrcCheck};
   uint8_t r[kMaxResponse] = {};
   uint8_t n = 0;
-  if (!ServiceCommand(q, sizeof q, r, n) || n != 4) return false;
+  if (!ServiceCommand(q, sizeof q, r, n) || !Expect(n == 4)) return false;
   crcGood = r[3] != 0;
   return true;
 }
@@ -118,7 +135,7 @@ bool ServiceCommands::CalibrateBattery(int value) {
                        static_cast<uint8_t>(value)};
   uint8_t r[kMaxResponse] = {};
   uint8_t n = 0;
-  return ServiceCommand(q, sizeof q, r, n) && n == 5;
+  return ServiceCommand(q, sizeof q, r, n) && Expect(n == 5);
 }
 
 bool ServiceCommands::SetFastFrequency(int64_t value) {
@@ -132,7 +149,7 @@ bool ServiceCommands::SetFastFrequency(int64_t value) {
                        static_cast<uint8_t>(v)};
   uint8_t r[kMaxResponse] = {};
   uint8_t n = 0;
-  return ServiceCommand(q, sizeof q, r, n) && n == 7;
+  return ServiceCommand(q, sizeof q, r, n) && Expect(n == 7);
 }
 
 bool ServiceCommands::WriteSerialNumber(const std::string& text) {

@@ -25,9 +25,16 @@ inline const char* CrcCaption(bool good) { return good ? kCrcGoodText : kCrcBadT
 // (length 0 or a range passing 0xFFFF is refused instead of wrapping).
 bool IsMemoryRangeValid(uint32_t start, uint32_t length);
 
+// How a block command ended: done (a write only when the transmitter echoed exactly
+// the bytes written), echoed other bytes than were written, or not answered as the
+// command requires (unlock refused, reply lost or garbled, wrong length, a count out of
+// range).
+enum class BlockAnswer { Done, EchoDiffers, NotAnswered };
+
 class ServiceCommands {
  public:
   explicit ServiceCommands(Transactor& link);
+  Transactor& link() { return link_; }
 
   // 'o' with the 8 code bytes; true when acknowledged. Also the presence probe.
   bool Unlock(const AccessCode& code);
@@ -45,6 +52,9 @@ class ServiceCommands {
   bool WriteXeepromBlock(uint16_t address, int count, const uint8_t* data);
   bool ReadCalBlock(uint16_t address, int count, uint8_t* out);
   bool WriteCalBlock(uint16_t address, int count, const uint8_t* data);
+  // The writes with their outcome told apart.
+  BlockAnswer XeepromBlockWrite(uint16_t address, int count, const uint8_t* data);
+  BlockAnswer CalBlockWrite(uint16_t address, int count, const uint8_t* data);
 
   // True when the exchange succeeded; crcGood then tells the transmitter's verdict
   // (shown as CrcCaption(crcGood) in both CRC labels).
@@ -56,9 +66,10 @@ class ServiceCommands {
   bool MemoryFill();
 
  private:
-  bool Block(uint8_t op, int fixedLength, int answer, int maxCount, uint16_t address,
-             int count, const uint8_t* data, uint8_t* out);
+  BlockAnswer Block(uint8_t op, int fixedLength, int answer, int maxCount, uint16_t address,
+                    int count, const uint8_t* data, uint8_t* out);
   bool Acknowledged(const uint8_t* request, uint8_t length);
+  bool Expect(bool plausible);
 
   Transactor& link_;
 };

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "device/CommandSet.h"
+#include "device/ConfirmedReads.h"
 #include "device/Identification.h"
 #include "device/ServiceCommands.h"
 #include "device/TDeviceData.h"
@@ -25,7 +26,9 @@ IdentityWriteOutcome WriteSerialAndCheck(ServiceCommands& service, CommandSet& c
   outcome.written = service.WriteSerialNumber(text);
   // Read back and check even after a failed write: the transmitter's state is what
   // the user has to see.
-  outcome.reread = commands.ReadSerialNumber();
+  outcome.reread = RunReads(commands.link(), [&commands](Transactor& reads) {
+    return CommandSet(reads, commands.data()).ReadSerialNumber();
+  });
   outcome.crc = RunCrcCheck(service);
   return outcome;
 }
@@ -34,7 +37,9 @@ IdentityWriteOutcome WriteIdentityAndCheck(ServiceCommands& service, CommandSet&
                                            TDeviceData& data, const std::string& text) {
   IdentityWriteOutcome outcome;
   outcome.written = service.WriteDeviceId(text);
-  outcome.reread = commands.ReadDeviceId();
+  outcome.reread = RunReads(commands.link(), [&commands](Transactor& reads) {
+    return CommandSet(reads, commands.data()).ReadDeviceId();
+  });
   if (outcome.reread) IdentifyCapabilities(data);
   outcome.crc = RunCrcCheck(service);
   return outcome;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "device/CommandSet.h"
-#include "device/ConfirmedReads.h"
+#include "device/ModelTable.h"
 #include "files/IniFile.h"
 #include "files/PresetSections.h"
 
@@ -92,7 +93,10 @@ ConfigChoices DecideConfigChoices(const IniFile& ini, const TDeviceData& d) {
   set(ConfigItem::Led, "Led Intensity/Mode",
       !(Missing(ini, "LedLight") || Missing(ini, "LedMode") || NotRead(d.ledLight) ||
         NotRead(d.ledMode)));
-  set(ConfigItem::Lock, "User Lock Menu", !Missing(ini, "Lock"));
+  // A transmitter of the old family without group locks has no lock bytes at all (its
+  // lock boxes stay disabled and nothing is read): a lock write would go unanswered.
+  const bool hasLocks = !IsOldFamily(d.modelType) || d.groupLockSupported;
+  set(ConfigItem::Lock, "User Lock Menu", hasLocks && !Missing(ini, "Lock"));
   set(ConfigItem::Hidden, "User Menu Hidden", d.hiddenMenuSupported && !Missing(ini, "HiddenMenu"));
   set(ConfigItem::Name, "Tx Name", d.txNameSupported && ini.KeyExists(kConfig, "TxName"));
 
@@ -159,23 +163,39 @@ FileOpResult SaveConfiguration(Transactor& link, TDeviceData& d, PresetStore& st
     ini.WriteInteger(kConfig, "AudioLPF", d.audioLpf);
   }
   if (d.presetsSupported) {
-    // The sections must show the transmitter's presets as they are now; a transmitter
-    // that cannot be read twice in a row is taken as gone and nothing is written.
-    if (!ReloadPresets(link, d, store)) {
-      ++result.failedCommands;
-      if (!ReloadPresets(link, d, store)) {
-        ++result.failedCommands;
-        result.status = FileOpStatus::DeviceLost;
-        result.title = kTitleError;
-        result.message = kMsgDeviceLost;
-        return result;
-      }
+    // The sections must show the transmitter's presets as they are now: each is read
+    // again (a preset that failed once more at the end of the walk). A preset that
+    // cannot be read leaves a gap: its section is not written, and one left from an
+    // earlier save is taken out, so the file never passes off old values as this
+    // transmitter's. Everything else is saved.
+    NullProgress quiet;
+    CommandTally tally(quiet, result);
+    RetryList retries;
+    WalkReads reads(link, d, tally, retries, quiet);
+    const int n = std::min<int>(d.presetCount, kMaxPresets);
+    std::vector<char> read(static_cast<size_t>(std::max(n, 0)), 0);
+    for (int i = 0; i < n; ++i) {
+      reads.Run(PresetGapLine(i), [&reads, &d, &store, &read, i] {
+        return read[static_cast<size_t>(i)] = ReloadPreset(reads.transactor(), d, store, i);
+      });
     }
-    WritePresetSections(ini, d, store);
+    retries.RunAgain(tally, quiet, result);
+    // A transmitter that answers nothing any more has left: no file then, the one
+    // that stood there stays as it was.
+    if (tally.lost()) {
+      result.status = FileOpStatus::DeviceLost;
+      result.title = kTitleError;
+      result.message = kMsgDeviceLost;
+      result.gaps.clear();
+      return result;
+    }
+    std::vector<bool> saved(read.begin(), read.end());
+    WritePresetSections(ini, d, store, saved);
     ini.WriteInteger(kConfig, "PresetIndex", d.presetIndex);
   }
   result.title = kTitleCompleted;
   result.message = kMsgFileSaved;
+  MarkGaps(result);
   return result;
 }
 
@@ -189,7 +209,7 @@ FileOpResult SaveConfiguration(Transactor& link, TDeviceData& data, PresetStore&
     return Refused(FileOpStatus::FileError, kTitleError, ini.errorText());
   }
   FileOpResult r = SaveConfiguration(link, data, store, ini);
-  if (!r.ok()) return r;
+  if (!r.ok()) return r;  // written with gaps: still ok
   if (ini.Save(path) != IniFile::Status::Ok) {
     return Refused(FileOpStatus::FileError, kTitleError, ini.errorText());
   }
@@ -241,10 +261,14 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
   NullProgress quiet;
   CommandTally tally(quiet, result);
   CommandSet commands(link, d);
-  // The read-backs that refresh the device data are confirmed by a second read, so a
-  // garbled reply does not show a value the transmitter does not hold.
-  ConfirmingTransactor confirming(link);
-  CommandSet readBack(confirming, d);
+  // Each setting is written and read back; a setting whose write or read-back failed
+  // is applied once more when the others are done, and reported if it fails again. The
+  // read-backs that refresh the device data are confirmed where the link has shown
+  // trouble, so a garbled reply does not show a value the transmitter does not hold (a
+  // read-back found wrong later is applied again).
+  RetryList retries;
+  WalkReads reads(link, d, tally, retries, quiet);
+  CommandSet& readBack = reads.commands();
 
   auto chosen = [&](ConfigItem item) {
     const size_t i = static_cast<size_t>(item);
@@ -262,13 +286,8 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
     return r;
   };
 
-  // Each setting is written and read back; a setting whose write or read-back failed
-  // is applied once more when the others are done, and reported if it fails again.
-  RetryList retries;
   auto apply = [&](ConfigItem item, std::function<bool()> run) {
-    if (!tally(run())) {
-      retries.Add(std::string("Not written (") + ConfigItemKey(item) + ")", std::move(run));
-    }
+    reads.Run(std::string("Not written (") + ConfigItemKey(item) + ")", std::move(run));
     done(item);
   };
 
@@ -343,24 +362,31 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
   if (chosen(ConfigItem::Name)) {
     std::string name = ini.ReadString(kConfig, "TxName", "");
     name.resize(d.txNameLength, '\0');
-    // A successful write reads the name back itself.
-    apply(ConfigItem::Name, [&commands, name] { return commands.WriteTxName(name); });
+    apply(ConfigItem::Name, [&commands, &readBack, name] {
+      return commands.SendTxName(name) && readBack.ReadTxName();
+    });
   }
   retries.RunAgain(tally, quiet, result);
   // After a name write that failed twice the read puts the transmitter's name back
   // into the device data.
   if (chosen(ConfigItem::Name) && !result.gaps.empty() &&
       result.gaps.back() == std::string("Not written (") + ConfigItemKey(ConfigItem::Name) + ")") {
-    tally(commands.ReadTxName());
+    tally(readBack.ReadTxName());
   }
   if (tally.lost()) return lost();
 
   const bool presets = chosen(ConfigItem::Presets);
   const bool activate = chosen(ConfigItem::ActivatePreset);
   if (presets) {
-    PresetSectionsResult p = LoadPresetSections(link, d, store, ini);
-    result.failedCommands += p.failedCommands;
-    for (const auto& line : p.refused) result.memo.push_back(line);
+    // The preset records read first are the base of the records written: when one of
+    // them turns out wrong, the presets are loaded again as a whole.
+    std::vector<std::string> refused;
+    reads.Run("Not written (presets)", [&] {
+      PresetSectionsResult p = LoadPresetSections(link, reads.transactor(), d, store, ini);
+      refused = p.refused;
+      return p.ok;
+    });
+    for (const auto& line : refused) result.memo.push_back(line);
     done(ConfigItem::Presets);
   }
   if (activate) {
@@ -369,8 +395,9 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
   }
   if (presets || activate) {
     // The active preset may have changed every setting: read them all again.
-    tally(ReloadPresets(link, d, store));
-    tally(RereadAfterPresetChange(link, d));
+    reads.Run("Not read (presets)", [&] { return ReloadPresets(reads.transactor(), d, store); });
+    reads.Run("Not read (settings)", [&] { return RereadAfterPresetChange(reads.transactor(), d); });
+    retries.RunAgain(tally, quiet, result);
     if (tally.lost()) return lost();
     result.earlierMessages.push_back(kPresetLoadedMessage);
   }

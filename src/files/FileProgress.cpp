@@ -46,6 +46,37 @@ void RetryList::RunAgain(CommandTally& tally, FileProgress& progress, FileOpResu
   items_.clear();
 }
 
+WalkReads::WalkReads(Transactor& link, TDeviceData& data, CommandTally& tally,
+                     RetryList& retries, FileProgress& progress)
+    : tally_(tally),
+      retries_(retries),
+      reads_(link.health()),
+      confirmed_(link, reads_),
+      commands_(confirmed_, data) {
+  reads_.betweenReads = [&progress] { progress.Pump(); };
+}
+
+bool WalkReads::Run(const std::string& gapLine, const std::function<bool()>& first,
+                    std::function<bool()> again) {
+  items_.push_back({gapLine, again});
+  const int self = static_cast<int>(items_.size()) - 1;
+  reads_.Step(self);
+  const bool ok = tally_(first());
+  // A step that failed is on the retry list already, also when an answer of its own was
+  // contradicted.
+  if (!ok) retries_.Add(gapLine, std::move(again));
+  Settle(ok ? -1 : self);
+  return ok;
+}
+
+void WalkReads::Settle(int skip) {
+  for (int step : reads_.TakeContradicted()) {
+    if (step == skip) continue;
+    const Item& item = items_[static_cast<size_t>(step)];
+    if (!tally_(item.again())) retries_.Add(item.gapLine, item.again);
+  }
+}
+
 void MarkGaps(FileOpResult& result) {
   if (!result.completedWithGaps()) return;
   result.title = kTitleWarning;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/CommandSet.h"
+#include "device/ConfirmedReads.h"
 
 namespace zentra {
 
@@ -116,6 +117,44 @@ class RetryList {
     std::string gapLine;
     std::function<bool()> again;
   };
+  std::vector<Item> items_;
+};
+
+// The reads of a walk, confirmed where the link has shown trouble (ConfirmedReads): a
+// read whose first answer a later one contradicts runs again, as does one that failed
+// (at the end of the walk, through the retry list).
+class WalkReads {
+ public:
+  WalkReads(Transactor& link, TDeviceData& data, CommandTally& tally, RetryList& retries,
+            FileProgress& progress);
+  WalkReads(const WalkReads&) = delete;
+  WalkReads& operator=(const WalkReads&) = delete;
+
+  // The reading commands of the walk (writes go over the link itself).
+  CommandSet& commands() { return commands_; }
+  Transactor& transactor() { return confirmed_; }
+  // Runs first() as a step of the walk and counts it. When it fails, again() goes on the
+  // retry list with gapLine; when a later read contradicts what it read, again() runs at
+  // once. again reads the item afresh and puts right whatever first() did with it.
+  bool Run(const std::string& gapLine, const std::function<bool()>& first,
+           std::function<bool()> again);
+  bool Run(const std::string& gapLine, std::function<bool()> read) {
+    return Run(gapLine, read, read);
+  }
+  // Reads again what later reads contradicted (Run does this after every step), but for
+  // the step skip.
+  void Settle(int skip = -1);
+
+ private:
+  struct Item {
+    std::string gapLine;
+    std::function<bool()> again;
+  };
+  CommandTally& tally_;
+  RetryList& retries_;
+  ConfirmedReads reads_;
+  ConfirmingTransactor confirmed_;
+  CommandSet commands_;
   std::vector<Item> items_;
 };
 

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "device/ConfirmedReads.h"
 #include "device/ServiceCommands.h"
 #include "files/TextFile.h"
 #include "link/LinkWait.h"
@@ -79,12 +80,95 @@ TransferStatus ReadImage(const std::string& path, int count, std::vector<uint8_t
 }
 
 // The image replaces the file only once it is complete: it is written beside the
-// target and renamed into place, so a failure never destroys an older image.
+// target and renamed into place, so a failure never destroys an older image (in a
+// folder that takes no new file the file itself is written, see WriteWholeFile).
 bool WriteImage(const std::string& path, const std::vector<uint8_t>& image) {
   std::string error;
   return WriteWholeFile(
       path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), error);
 }
+
+bool ReadAttempts(const MemoryBlockAccess& io, uint16_t address, uint8_t count,
+                  std::vector<uint8_t>& out) {
+  out.assign(count, 0);
+  for (int i = 0; i < kBlockAttempts; ++i)
+    if (io.readBlock(address, count, out.data())) return true;
+  return false;
+}
+
+// Writes one block. No proper answer: tried again (writing a block again is harmless).
+// Other bytes echoed: the transmitter refused the block, unless the link has shown
+// faults, where a garbled echo is the likelier cause and the block is written once more.
+BlockAnswer WriteAttempts(const MemoryBlockAccess& io, ConfirmedReads& reads, uint16_t address,
+                          uint8_t count, const uint8_t* data) {
+  BlockAnswer last = BlockAnswer::NotAnswered;
+  for (int i = 0; i < kBlockAttempts; ++i) {
+    last = io.writeBlock(address, count, data);
+    if (last == BlockAnswer::Done) break;
+    if (last == BlockAnswer::EchoDiffers && !reads.confirming()) break;
+  }
+  return last;
+}
+
+// The block reads of one dump or verify into a whole image of the range. Each block is
+// read once on a link that has shown no fault; from its first fault on every block is
+// confirmed and the blocks read before are read once more (ConfirmedReads), and a block
+// whose second answer differs is read again into the image.
+class BlockReader {
+ public:
+  template <typename AddressOf>
+  BlockReader(const MemoryBlockAccess& io, int count, AddressOf addressOf,
+              const TransferObserver& observer)
+      : io_(io), count_(count), reads_(io.health), image_(static_cast<size_t>(count), 0),
+        read_(static_cast<size_t>((count + BlockSize(io) - 1) / BlockSize(io)), false) {
+    for (int offset = 0; offset < count; offset += BlockSize(io))
+      addresses_.push_back(addressOf(offset));
+    reads_.betweenReads = [&observer] { BetweenBlocks(observer); };
+  }
+
+  // Reads the block at offset (and any earlier one found wrong meanwhile); false when
+  // the block itself could not be read. Its bytes then stay 0.
+  bool Read(int offset) {
+    const bool ok = ReadOne(offset);
+    for (int step : reads_.TakeContradicted()) ReadOne(step);
+    return ok;
+  }
+  const std::vector<uint8_t>& image() const { return image_; }
+  bool BlockRead(int offset) const { return read_[Index(offset)]; }
+  int FailedBlocks(int upTo) const {
+    int failed = 0;
+    for (int offset = 0; offset < upTo; offset += BlockSize(io_)) failed += BlockRead(offset) ? 0 : 1;
+    return failed;
+  }
+
+ private:
+  size_t Index(int offset) const { return static_cast<size_t>(offset / BlockSize(io_)); }
+  bool ReadOne(int offset) {
+    const int n = std::min(BlockSize(io_), count_ - offset);
+    const uint16_t address = addresses_[Index(offset)];
+    const MemoryBlockAccess* io = &io_;
+    const auto count = static_cast<uint8_t>(n);
+    std::vector<uint8_t> block;
+    reads_.Step(offset);
+    const bool ok = reads_.Read(
+        [io, address, count](std::vector<uint8_t>& out) {
+          return ReadAttempts(*io, address, count, out);
+        },
+        block);
+    // A block that cannot be read keeps zeros in the image.
+    if (!ok || block.size() != static_cast<size_t>(n)) block.assign(static_cast<size_t>(n), 0);
+    std::copy(block.begin(), block.end(), image_.begin() + offset);
+    read_[Index(offset)] = ok;
+    return ok;
+  }
+
+  const MemoryBlockAccess& io_;
+  int count_;
+  ConfirmedReads reads_;
+  std::vector<uint16_t> addresses_;
+  std::vector<uint8_t> image_;
+  std::vector<bool> read_;
+};
 
 // The transfer loops, shared by both memories. addressOf(offset) gives the block
 // address of the byte at that offset from the start of the range.
@@ -94,20 +178,14 @@ TransferResult Dump(const MemoryBlockAccess& io, int count, AddressOf addressOf,
   TransferResult result;
   result.byteCount = count;
   StartProgress(observer, count);
-  std::vector<uint8_t> image(static_cast<size_t>(count), 0);
+  BlockReader reader(io, count, addressOf, observer);
   LostWatch lost;
   for (int offset = 0; offset < count; offset += BlockSize(io)) {
     const int n = std::min(BlockSize(io), count - offset);
-    // A block that cannot be read keeps zeros in the image; it is counted so that the
-    // caller can tell the user the image is incomplete.
-    const bool ok =
-        io.readBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset);
-    if (!ok) {
-      std::fill_n(image.begin() + offset, n, uint8_t{0});
-      ++result.failedBlocks;
-    }
+    const bool ok = reader.Read(offset);
     // An image of a transmitter that has gone would be mostly zeros: no file then.
     if (lost(ok)) {
+      result.failedBlocks = reader.FailedBlocks(offset + n);
       DeviceLost(result);
       return result;
     }
@@ -118,7 +196,10 @@ TransferResult Dump(const MemoryBlockAccess& io, int count, AddressOf addressOf,
       return result;
     }
   }
-  if (!WriteImage(path, image)) {
+  // Blocks that could not be read are counted so that the caller can tell the user the
+  // image is incomplete.
+  result.failedBlocks = reader.FailedBlocks(count);
+  if (!WriteImage(path, reader.image())) {
     result.status = TransferStatus::FileError;
     result.message = kMsgCreateFileError;
   }
@@ -141,16 +222,19 @@ TransferResult Load(const MemoryBlockAccess& io, int count, AddressOf addressOf,
   result.byteCount = count;
   StartProgress(observer, count);
   LostWatch lost;
+  // Decides, from the link's faults, whether an echo that differs is written again.
+  ConfirmedReads link(io.health);
   auto write = [&](int offset) {
     const int n = std::min(BlockSize(io), count - offset);
-    return io.writeBlock(addressOf(offset), static_cast<uint8_t>(n), image.data() + offset);
+    return WriteAttempts(io, link, addressOf(offset), static_cast<uint8_t>(n),
+                         image.data() + offset);
   };
-  std::vector<int> failed;
+  std::vector<std::pair<int, BlockAnswer>> failed;
   for (int offset = 0; offset < count; offset += BlockSize(io)) {
     // A failed block is remembered and the load goes on with the next one.
-    const bool ok = write(offset);
-    if (!ok) failed.push_back(offset);
-    if (lost(ok)) {
+    const BlockAnswer answer = write(offset);
+    if (answer != BlockAnswer::Done) failed.emplace_back(offset, answer);
+    if (lost(answer != BlockAnswer::NotAnswered)) {
       result.failedBlocks = static_cast<int>(failed.size());
       DeviceLost(result);
       return result;
@@ -163,11 +247,13 @@ TransferResult Load(const MemoryBlockAccess& io, int count, AddressOf addressOf,
       return result;
     }
   }
-  // A reply lost or garbled over IR fails a block now and then (writing a block again
-  // is harmless): each failed block is written once more before it counts.
-  for (int offset : failed) {
-    if (!write(offset)) ++result.failedBlocks;
-    BetweenBlocks(observer);
+  // A block that went unanswered is written once more before it counts, and so is a
+  // refused one on a link that has shown faults; on a clean link a refusal is final.
+  const bool confirming = link.confirming();
+  for (const auto& [offset, answer] : failed) {
+    const bool again = answer == BlockAnswer::NotAnswered || confirming;
+    if (!again || write(offset) != BlockAnswer::Done) ++result.failedBlocks;
+    if (again) BetweenBlocks(observer);
   }
   if (result.failedBlocks > 0) {
     result.status = TransferStatus::WriteFailed;
@@ -191,45 +277,50 @@ TransferResult Verify(const MemoryBlockAccess& io, int count, AddressOf addressO
   TransferResult result;
   result.byteCount = count;
   StartProgress(observer, count);
-  auto addMemo = [&](const std::string& line) {
-    result.memo.push_back(line);
-    if (observer.memo) observer.memo(line);
+  BlockReader reader(io, count, addressOf, observer);
+  // The differences are listed once the blocks are read: a block read again after a
+  // fault must not leave lines about bytes it never held.
+  auto listDifferences = [&](int upTo) {
+    char line[96];
+    for (int offset = 0; offset < upTo; offset += BlockSize(io)) {
+      const int n = std::min(BlockSize(io), count - offset);
+      if (!reader.BlockRead(offset)) {
+        // The transmitter's bytes are unknown here: report the block as unread rather
+        // than list differences against bytes that were never received.
+        ++result.failedBlocks;
+        std::snprintf(line, sizeof line, "Address = %d: read failed (%d bytes)", offset, n);
+        result.memo.push_back(line);
+        continue;
+      }
+      for (int i = offset; i < offset + n; ++i) {
+        const uint8_t device = reader.image()[static_cast<size_t>(i)];
+        const uint8_t file = image[static_cast<size_t>(i)];
+        if (device == file) continue;
+        ++result.differences;
+        std::snprintf(line, sizeof line, "Address = %d: XEEPROM=%d - File=%d", i,
+                      static_cast<int>(device), static_cast<int>(file));
+        result.memo.push_back(line);
+      }
+    }
+    if (observer.memo)
+      for (const std::string& l : result.memo) observer.memo(l);
   };
-  std::vector<uint8_t> block(static_cast<size_t>(BlockSize(io)), 0);
-  char line[96];
   LostWatch lost;
   for (int offset = 0; offset < count; offset += BlockSize(io)) {
     const int n = std::min(BlockSize(io), count - offset);
-    const bool ok = io.readBlock(addressOf(offset), static_cast<uint8_t>(n), block.data());
-    if (lost(ok)) {
+    if (lost(reader.Read(offset))) {
       DeviceLost(result);
       return result;
-    }
-    if (!ok) {
-      // The transmitter's bytes are unknown here: report the block as unread rather
-      // than list differences against bytes that were never received.
-      ++result.failedBlocks;
-      std::snprintf(line, sizeof line, "Address = %d: read failed (%d bytes)", offset, n);
-      addMemo(line);
-    } else {
-      for (int i = 0; i < n; ++i) {
-        const uint8_t device = block[static_cast<size_t>(i)];
-        const uint8_t file = image[static_cast<size_t>(offset + i)];
-        if (device != file) {
-          ++result.differences;
-          std::snprintf(line, sizeof line, "Address = %d: XEEPROM=%d - File=%d", offset + i,
-                        static_cast<int>(device), static_cast<int>(file));
-          addMemo(line);
-        }
-      }
     }
     if (observer.setPosition) observer.setPosition(offset + n);
     BetweenBlocks(observer);
     if (Aborted(observer)) {
+      listDifferences(offset + n);
       result.status = TransferStatus::Aborted;
       return result;
     }
   }
+  listDifferences(count);
   if (result.failedBlocks > 0 || result.differences > 0) {
     result.status = TransferStatus::VerifyFailed;
     result.message = kMsgErrorVerify;
@@ -256,46 +347,16 @@ bool ValidPage(int page) { return page == 0 || page == 1; }
 
 }  // namespace
 
-namespace {
-
-// A service command needs a fresh unlock, so the link cannot repeat it on its own when a
-// reply is lost or garbled: a block is tried up to three times here, each time with its
-// unlock. Writing a block again is harmless; a read is believed when two reads in a row
-// agree, since a garbled reply of the right length shows nothing wrong by itself.
-constexpr int kBlockAttempts = 3;
-
-template <typename Write>
-bool WriteWithAttempts(const Write& write) {
-  for (int i = 0; i < kBlockAttempts; ++i)
-    if (write()) return true;
-  return false;
-}
-
-template <typename Read>
-bool ReadConfirmed(uint8_t count, uint8_t* out, const Read& read) {
-  // In pairs: both reads of a pair must agree (two of three could outvote a good read).
-  for (int pair = 0; pair < kBlockAttempts; ++pair) {
-    std::vector<uint8_t> a(count), b(count);
-    if (!read(a.data()) || !read(b.data())) continue;
-    if (a == b) {
-      std::copy(a.begin(), a.end(), out);
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 MemoryBlockAccess XeepromAccess(ServiceCommands& commands) {
   MemoryBlockAccess io;
   io.blockSize = kXeepromBlockSize;
   io.readBlock = [&commands](uint16_t a, uint8_t n, uint8_t* out) {
-    return ReadConfirmed(n, out, [&](uint8_t* o) { return commands.ReadXeepromBlock(a, n, o); });
+    return commands.ReadXeepromBlock(a, n, out);
   };
   io.writeBlock = [&commands](uint16_t a, uint8_t n, const uint8_t* data) {
-    return WriteWithAttempts([&] { return commands.WriteXeepromBlock(a, n, data); });
+    return commands.XeepromBlockWrite(a, n, data);
   };
+  io.health = commands.link().health();
   return io;
 }
 
@@ -303,11 +364,12 @@ MemoryBlockAccess CalibrationAccess(ServiceCommands& commands) {
   MemoryBlockAccess io;
   io.blockSize = kCalBlockSize;
   io.readBlock = [&commands](uint16_t a, uint8_t n, uint8_t* out) {
-    return ReadConfirmed(n, out, [&](uint8_t* o) { return commands.ReadCalBlock(a, n, o); });
+    return commands.ReadCalBlock(a, n, out);
   };
   io.writeBlock = [&commands](uint16_t a, uint8_t n, const uint8_t* data) {
-    return WriteWithAttempts([&] { return commands.WriteCalBlock(a, n, data); });
+    return commands.CalBlockWrite(a, n, data);
   };
+  io.health = commands.link().health();
   return io;
 }
 

@@ -14,11 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "device/ServiceCommands.h"
 #include "files/FileProgress.h"
 
 namespace zentra {
-
-class ServiceCommands;
 
 // The texts the memory dialogs show.
 inline constexpr const char* kMsgWrongAddress = "Wrong address specified!";
@@ -46,13 +45,17 @@ int ParseMemoryAddress(const std::string& text);
 // 0xFFFF would wrap onto the low addresses, so it is refused).
 bool IsValidMemoryRange(int start, int stop);
 
-// Block access to one memory: read or write count bytes at a 16-bit address.
-// Each returns true only when the transmitter answered as the command requires (a
-// write only when the transmitter echoed exactly the bytes written).
+// Block access to one memory: read or write count bytes at a 16-bit address, each one
+// command (with its unlock). A read returns true only when the transmitter answered as
+// the command requires; a write tells a matching echo from other bytes echoed and from
+// no proper answer at all.
 struct MemoryBlockAccess {
   int blockSize = kXeepromBlockSize;
   std::function<bool(uint16_t address, uint8_t count, uint8_t* out)> readBlock;
-  std::function<bool(uint16_t address, uint8_t count, const uint8_t* data)> writeBlock;
+  std::function<BlockAnswer(uint16_t address, uint8_t count, const uint8_t* data)> writeBlock;
+  // The fault record of the link the blocks travel over: decides whether block reads
+  // are confirmed (see device/ConfirmedReads.h). Null: every block is read once.
+  LinkHealth* health = nullptr;
 };
 
 // The service block commands of a transmitter: external EEPROM (32-byte blocks) or
@@ -77,16 +80,23 @@ enum class TransferStatus {
   RangeRefused,   // kMsgWrongAddress
   FileError,      // kMsgCreateFileError or kMsgLoadFileError
   FileTooShort,   // kMsgFileTooShort
-  WriteFailed,    // kMsgErrorWriting: at least one block was not echoed correctly
+  WriteFailed,    // kMsgErrorWriting: at least one block was not written (its echo
+                  // differed, or it was not answered even when tried again)
   VerifyFailed,   // kMsgErrorVerify: a block could not be read or a byte differs
   Aborted,        // stopped by the user; a dump leaves any existing file untouched
-  DeviceLost,     // kMsgDeviceLost: blocks failed kLostAfterBlocks times in a row, the
-                  // transmitter has gone; a dump then writes no file
+  DeviceLost,     // kMsgDeviceLost: blocks went unanswered kLostAfterBlocks times in a
+                  // row, the transmitter has gone; a dump then writes no file
 };
 
-// Failed blocks in a row after which a transfer ends: the transmitter has left the IR
-// window (a single failure now and then is normal over IR and is passed over).
+// Unanswered blocks in a row after which a transfer ends: the transmitter has left the
+// IR window (a single lost answer now and then is normal over IR and is passed over).
+// A block the transmitter answers with other bytes than were written does not count:
+// the transmitter is there, it refused that block.
 constexpr int kLostAfterBlocks = 5;
+// A service command needs a fresh unlock, so the link cannot repeat it on its own when a
+// reply is lost or garbled: a block that gets no proper answer is sent up to this many
+// times (each with its unlock) before it counts as not answered.
+constexpr int kBlockAttempts = 3;
 
 struct TransferResult {
   TransferStatus status = TransferStatus::Done;

@@ -23,9 +23,20 @@ std::string PresetSectionName(int index) {
   return buf;
 }
 
-void WritePresetSections(IniFile& ini, const TDeviceData& data, const PresetStore& store) {
+std::string PresetGapLine(int index) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "Not read (preset=%02d)", index);
+  return buf;
+}
+
+void WritePresetSections(IniFile& ini, const TDeviceData& data, const PresetStore& store,
+                         const std::vector<bool>& read) {
   for (int i = 0; i < PresetsInFile(data); ++i) {
     const std::string s = PresetSectionName(i);
+    if (static_cast<size_t>(i) < read.size() && !read[static_cast<size_t>(i)]) {
+      ini.DeleteSection(s);
+      continue;
+    }
     const PresetRecord& r = store.presetRecords[static_cast<size_t>(i)];
     ini.WriteString(s, "Name", store.Name(i));
     ini.WriteInteger(s, "Channel", Signed(r[pb::kChannel]));
@@ -141,8 +152,8 @@ PresetFromFile ReadPresetSection(const IniFile& ini, const TDeviceData& d, int i
   return out;
 }
 
-PresetSectionsResult LoadPresetSections(Transactor& link, TDeviceData& data, PresetStore& store,
-                                        const IniFile& ini) {
+PresetSectionsResult LoadPresetSections(Transactor& link, Transactor& reads, TDeviceData& data,
+                                        PresetStore& store, const IniFile& ini) {
   PresetSectionsResult result;
   auto track = [&](bool ok) {
     if (!ok) {
@@ -151,7 +162,7 @@ PresetSectionsResult LoadPresetSections(Transactor& link, TDeviceData& data, Pre
     }
     return ok;
   };
-  track(ReloadPresets(link, data, store));
+  track(ReloadPresets(reads, data, store));
   CommandSet commands(link, data);
   for (int i = 0; i < PresetsInFile(data); ++i) {
     PresetFromFile p = ReadPresetSection(ini, data, i, store.presetRecords[static_cast<size_t>(i)]);
@@ -163,7 +174,7 @@ PresetSectionsResult LoadPresetSections(Transactor& link, TDeviceData& data, Pre
     track(commands.WritePreset(i, p.record));
     result.refused.insert(result.refused.end(), p.refused.begin(), p.refused.end());
   }
-  track(ReloadPresets(link, data, store));
+  track(ReloadPresets(reads, data, store));
   return result;
 }
 

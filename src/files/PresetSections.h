@@ -19,8 +19,13 @@ class Transactor;
 std::string PresetSectionName(int index);  // "PRESET%02d"
 
 // Writes the sections of presets 0 .. min(presetCount, 10) - 1 from the store, which the
-// caller has just re-read from the transmitter.
-void WritePresetSections(IniFile& ini, const TDeviceData& data, const PresetStore& store);
+// caller has just re-read from the transmitter. With `read` given, a preset marked false
+// (it could not be read) gets no section, and a section of it from an earlier save is
+// removed.
+void WritePresetSections(IniFile& ini, const TDeviceData& data, const PresetStore& store,
+                         const std::vector<bool>& read = {});
+// The gap line of a preset that could not be read: "Not read (preset=02)".
+std::string PresetGapLine(int index);
 
 // One preset's record with the values of its section applied, as far as they pass the
 // checks; refused lists a line for every value present in the file and not taken.
@@ -41,8 +46,9 @@ struct PresetSectionsResult {
 
 // Loads the sections into the transmitter: re-reads all presets, then for each preset
 // below min(presetCount, 10) writes its name (never for FACTORY and USER) and its record
-// with the file's valid values, then re-reads all presets into the store.
-PresetSectionsResult LoadPresetSections(Transactor& link, TDeviceData& data, PresetStore& store,
-                                        const IniFile& ini);
+// with the file's valid values, then re-reads all presets into the store. The writes go
+// over link, the reads over reads (the same link, or one that confirms its reads).
+PresetSectionsResult LoadPresetSections(Transactor& link, Transactor& reads, TDeviceData& data,
+                                        PresetStore& store, const IniFile& ini);
 
 }  // namespace zentra

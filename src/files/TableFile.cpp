@@ -133,9 +133,10 @@ struct GroupRead {
 };
 
 // A frequency off the transmitter's range or step is more likely a garbled reply than
-// the table: read it again. A plausible second answer is taken; an implausible one is
-// believed only when two more reads say the same (the same garbling twice in a row is
-// rare, but over thousands of channels on a poor link it happens).
+// the table: a fault of the link, and the channel is read again (confirmed from then
+// on). A plausible second answer is taken; an implausible one is believed only when the
+// reads agree on it (the same garbling twice in a row is rare, but over thousands of
+// channels on a poor link it happens).
 bool PlausibleFrequency(const TDeviceData& d, int32_t freqKHz) {
   if (freqKHz < d.freqMinMHz * 1000 || freqKHz > d.freqMaxMHz * 1000) return false;
   return d.stepHz <= 0 || (static_cast<int64_t>(freqKHz) * 1000) % d.stepHz == 0;
@@ -148,6 +149,7 @@ bool ReadFrequencyChecked(CommandSet& commands, int c, int g, int32_t& freq) {
     freq = first;
     return true;
   }
+  NoteFault(commands.link());
   int32_t second = 0;
   if (!commands.ReadChannelFrequency(c, g, second)) return false;
   if (PlausibleFrequency(commands.data(), second)) {
@@ -161,53 +163,16 @@ bool ReadFrequencyChecked(CommandSet& commands, int c, int g, int32_t& freq) {
   return true;
 }
 
-// Reads a value whose garbling nothing would show (flag bits, name characters) in pairs
-// until both reads of a pair agree, at most three pairs. (Taking any two of three reads
-// that agree would let two garbled reads outvote a good one.)
-template <typename T, typename Read>
-bool ReadAgreeing(const Read& read, T& out) {
-  for (int pair = 0; pair < 3; ++pair) {
-    T first{}, second{};
-    if (!read(first) || !read(second)) return false;
-    if (first == second) {
-      out = first;
-      return true;
-    }
-  }
-  return false;
-}
-
-// A channel's lock and hidden flags travel as two bits of one byte, and a garbled reply
-// can flip one without anything else looking wrong.
-bool ReadFlagsConfirmed(CommandSet& commands, int c, int g, bool& locked, bool& hidden) {
-  std::pair<bool, bool> flags;
-  if (!ReadAgreeing(
-          [&](std::pair<bool, bool>& f) { return commands.ReadChannelFlags(c, g, f.first, f.second); },
-          flags))
-    return false;
-  locked = flags.first;
-  hidden = flags.second;
-  return true;
-}
-
-bool ReadGroupNameConfirmed(CommandSet& commands, int g, std::string& name) {
-  return ReadAgreeing([&](std::string& n) { return commands.ReadGroupName(g, n); }, name);
-}
-
-bool ReadSyncNameConfirmed(CommandSet& commands, std::string& name) {
-  return ReadAgreeing([&](std::string& n) { return commands.ReadSyncGroupName(n); }, name);
-}
-
 // A write whose answer was lost or garbled may still have reached the transmitter: when
 // trying it again fails too, reading the channel back tells whether it holds the value.
-bool FrequencyHeld(CommandSet& commands, int c, int g, int32_t freq) {
+bool FrequencyHeld(CommandSet& reading, int c, int g, int32_t freq) {
   int32_t now = 0;
-  return ReadFrequencyChecked(commands, c, g, now) && now == freq;
+  return ReadFrequencyChecked(reading, c, g, now) && now == freq;
 }
 
-bool FlagsHeld(CommandSet& commands, int c, int g, bool locked, bool hidden) {
+bool FlagsHeld(CommandSet& reading, int c, int g, bool locked, bool hidden) {
   bool l = false, h = false;
-  return ReadFlagsConfirmed(commands, c, g, l, h) && l == locked && h == hidden;
+  return reading.ReadChannelFlags(c, g, l, h) && l == locked && h == hidden;
 }
 
 void WriteGroupSection(IniFile& ini, const TDeviceData& d, const GroupRead& r, bool legacy) {
@@ -234,10 +199,12 @@ void WriteGroupSection(IniFile& ini, const TDeviceData& d, const GroupRead& r, b
 FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& ini,
                                 const TableSaveOptions& options, FileProgress& progress) {
   FileOpResult result;
-  CommandSet commands(link, data);
   const TDeviceData& d = data;
   CommandTally tally(progress, result);
   RetryList retries;
+  // Every command of a save is a read.
+  WalkReads reads(link, data, tally, retries, progress);
+  CommandSet& commands = reads.commands();
   const bool legacy = options.legacy;
   const TableScope& scope = options.scope;
 
@@ -262,10 +229,8 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& in
     r.locked.assign(n, false);
     r.hidden.assign(n, false);
     if (!legacy && d.groupNamesSupported) {
-      auto readName = [&commands, &r, g] { return r.nameRead = ReadGroupNameConfirmed(commands, g, r.name); };
-      if (!tally(readName())) {
-        retries.Add(Fmt("Not read (name-group=%02d)", g + 1), readName);
-      }
+      reads.Run(Fmt("Not read (name-group=%02d)", g + 1),
+                [&commands, &r, g] { return r.nameRead = commands.ReadGroupName(g, r.name); });
     }
     for (int c = 0; c < d.channelCount; ++c) {
       const size_t i = static_cast<size_t>(c);
@@ -280,7 +245,7 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& in
       };
       auto readFlags = [&commands, &r, c, g, i] {
         bool locked = false, hidden = false;
-        const bool ok = ReadFlagsConfirmed(commands, c, g, locked, hidden);
+        const bool ok = commands.ReadChannelFlags(c, g, locked, hidden);
         if (ok) {
           r.locked[i] = locked;
           r.hidden[i] = hidden;
@@ -289,10 +254,8 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& in
         return ok;
       };
       const std::string gapLine = Fmt("Not read (channel=%02d-group=%02d)", c, g + 1);
-      if (!tally(readFreq())) retries.Add(gapLine, readFreq);
-      if (!legacy && d.channelFlagsSupported && !tally(readFlags())) {
-        retries.Add(gapLine, readFlags);
-      }
+      reads.Run(gapLine, readFreq);
+      if (!legacy && d.channelFlagsSupported) reads.Run(gapLine, readFlags);
       progress.SetPosition(++position);
       if (tally.lost()) return Lost(result);
       // Close stops the walk at the next command; the channels read so far are saved.
@@ -311,13 +274,12 @@ FileOpResult SaveFrequencyTable(Transactor& link, TDeviceData& data, IniFile& in
   const bool sync = !legacy && !aborted && scope.includesSync() && d.syncSupported;
   if (sync) {
     if (d.groupNamesSupported) {
-      auto readName = [&] { return syncNameRead = ReadSyncNameConfirmed(commands, syncName); };
-      if (!tally(readName())) retries.Add("Not read (SYNC name)", readName);
+      reads.Run("Not read (SYNC name)",
+                [&] { return syncNameRead = commands.ReadSyncGroupName(syncName); });
     }
-    auto readFreq = [&] {
+    reads.Run("Not read (SYNC channel)", [&] {
       return syncFreqRead = ReadFrequencyChecked(commands, 0, d.syncGroup, syncFreq);
-    };
-    if (!tally(readFreq())) retries.Add("Not read (SYNC channel)", readFreq);
+    });
     if (tally.lost()) return Lost(result);
     Memo(progress, result, "Sync");
   }
@@ -354,11 +316,22 @@ struct ChannelFlagsFromFile {
   FileFlag hidden = FileFlag::NotGiven;
 };
 
-// Step 3 of a group: the channel lock and hidden flags the file gives.
-void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::string& section,
-                      int g, const TableLoadOptions& options, CommandTally& tally,
-                      RetryList& retries, FileProgress& progress, FileOpResult& result) {
+// The flags a channel gets: the file's where it gives them, else the transmitter's.
+void MergeFlags(const ChannelFlagsFromFile& f, bool locked, bool hidden, bool& newLocked,
+                bool& newHidden) {
+  newLocked = f.lock == FileFlag::NotGiven ? locked : f.lock == FileFlag::Set;
+  newHidden = f.hidden == FileFlag::NotGiven ? hidden : f.hidden == FileFlag::Set;
+}
+
+// Step 3 of a group: the channel lock and hidden flags the file gives. When it gives any,
+// every channel's flags are read, and a channel is written only where the file's differ
+// from what the transmitter holds.
+void LoadChannelFlags(CommandSet& commands, WalkReads& reads, const IniFile& ini,
+                      const std::string& section, int g, const TableLoadOptions& options,
+                      CommandTally& tally, RetryList& retries, FileProgress& progress,
+                      FileOpResult& result) {
   const TDeviceData& d = commands.data();
+  CommandSet& reading = reads.commands();
   std::vector<ChannelFlagsFromFile> file(static_cast<size_t>(d.channelCount));
   bool anyGiven = false;
   for (int c = 0; c < d.channelCount; ++c) {
@@ -377,54 +350,45 @@ void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::strin
   }
   if (!anyGiven) return;
 
-  // Whether a channel of the group is known to stay visible; a channel whose flags are
-  // only read on the second try may be hidden only then.
+  // Whether a channel of the group is known to stay visible, and whether channel 0 was
+  // freed because the file hid them all: a channel read again later (after a lost or a
+  // contradicted answer) may be hidden only where that leaves the group a channel.
   auto knownVisible = std::make_shared<bool>(false);
+  auto freed = std::make_shared<bool>(false);
   bool hiddenChanged = false;
   bool allHidden = true;
   for (int c = 0; c < d.channelCount; ++c) {
-    const auto& f = file[static_cast<size_t>(c)];
+    const auto f = file[static_cast<size_t>(c)];
     const std::string gapLine = Fmt("Not written (flags channel=%02d-group=%02d)", c, g + 1);
-    if (f.lock != FileFlag::NotGiven && f.hidden != FileFlag::NotGiven) {
-      // The file gives both flags: they are written as given, without reading first, so
-      // a garbled read can never make the load skip a channel that needs changing.
-      const bool newLocked = f.lock == FileFlag::Set, newHidden = f.hidden == FileFlag::Set;
-      auto send = [&commands, c, g, newLocked, newHidden] {
-        return commands.WriteChannelFlags(c, g, newLocked, newHidden);
-      };
-      if (!tally(send())) retries.Add(gapLine, [&commands, send, c, g, newLocked, newHidden] {
-        return send() || FlagsHeld(commands, c, g, newLocked, newHidden);
-      });
-      if (tally.lost()) return;
-      hiddenChanged = hiddenChanged || newHidden;
-      allHidden = allHidden && newHidden;
-      if (!newHidden) *knownVisible = true;
-      continue;
-    }
+    auto again = [&commands, &reading, f, c, g, knownVisible, freed] {
+      bool l = false, h = false;
+      if (!reading.ReadChannelFlags(c, g, l, h)) return false;
+      bool newLocked = false, newHidden = false;
+      MergeFlags(f, l, h, newLocked, newHidden);
+      if (newHidden && !h && (!*knownVisible || (c == 0 && *freed))) newHidden = false;
+      if (newLocked == l && newHidden == h) return true;
+      return commands.WriteChannelFlags(c, g, newLocked, newHidden) ||
+             FlagsHeld(reading, c, g, newLocked, newHidden);
+    };
     bool locked = false, hidden = false;
-    if (!tally(ReadFlagsConfirmed(commands, c, g, locked, hidden))) {
+    bool read = false;
+    reads.Run(gapLine, [&] { return read = reading.ReadChannelFlags(c, g, locked, hidden); },
+              again);
+    if (tally.lost()) return;
+    if (!read) {
       // The transmitter's flags are unknown: leave the channel as it is for now, and
       // count it as visible so that no other channel is freed on a guess.
       allHidden = false;
-      retries.Add(gapLine, [&commands, f, c, g, knownVisible] {
-        bool l = false, h = false;
-        if (!ReadFlagsConfirmed(commands, c, g, l, h)) return false;
-        const bool newLocked = f.lock == FileFlag::NotGiven ? l : f.lock == FileFlag::Set;
-        bool newHidden = f.hidden == FileFlag::NotGiven ? h : f.hidden == FileFlag::Set;
-        if (newHidden && !h && !*knownVisible) newHidden = false;
-        if (newLocked == l && newHidden == h) return true;
-        return commands.WriteChannelFlags(c, g, newLocked, newHidden);
-      });
-      if (tally.lost()) return;
       continue;
     }
-    const bool newLocked = f.lock == FileFlag::NotGiven ? locked : f.lock == FileFlag::Set;
-    const bool newHidden = f.hidden == FileFlag::NotGiven ? hidden : f.hidden == FileFlag::Set;
+    bool newLocked = false, newHidden = false;
+    MergeFlags(f, locked, hidden, newLocked, newHidden);
     if (newLocked != locked || newHidden != hidden) {
       hiddenChanged = hiddenChanged || newHidden != hidden;
       if (!tally(commands.WriteChannelFlags(c, g, newLocked, newHidden))) {
-        retries.Add(gapLine, [&commands, c, g, newLocked, newHidden] {
-          return commands.WriteChannelFlags(c, g, newLocked, newHidden);
+        retries.Add(gapLine, [&commands, &reading, c, g, newLocked, newHidden] {
+          return commands.WriteChannelFlags(c, g, newLocked, newHidden) ||
+                 FlagsHeld(reading, c, g, newLocked, newHidden);
         });
       }
       if (tally.lost()) return;
@@ -435,6 +399,7 @@ void LoadChannelFlags(CommandSet& commands, const IniFile& ini, const std::strin
     if (progress.AbortRequested()) return;
   }
   if (hiddenChanged && allHidden && d.channelCount > 0) {
+    *freed = true;
     auto free0 = [&commands, g] { return commands.WriteChannelFlags(0, g, false, false); };
     if (!tally(free0())) {
       retries.Add(Fmt("Not written (flags channel=%02d-group=%02d)", 0, g + 1), free0);
@@ -453,6 +418,9 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
   TDeviceData& d = data;
   CommandTally tally(progress, result);
   RetryList retries;
+  // The reads of the load (channel flags, the tuned channel, the tuning read back).
+  WalkReads reads(link, data, tally, retries, progress);
+  CommandSet& reading = reads.commands();
   const TableScope& scope = options.scope;
   // A write that fails is tried once more when the walk is over (writes of the same
   // value may be repeated without harm).
@@ -484,7 +452,8 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
             Fmt("Not written (name-group=%02d)", g + 1));
     }
     if (d.channelFlagsSupported) {
-      LoadChannelFlags(commands, ini, section, g, options, tally, retries, progress, result);
+      LoadChannelFlags(commands, reads, ini, section, g, options, tally, retries, progress,
+                       result);
     }
     if (tally.lost()) return Lost(result);
     if (progress.AbortRequested()) {
@@ -498,9 +467,9 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
         if (ParseFileFrequency(text, d, freq)) {
           if (!tally(commands.WriteChannelFrequency(c, g, freq))) {
             retries.Add(Fmt("Not written (channel=%02d-group=%02d)", c, g + 1),
-                        [&commands, c, g, freq] {
+                        [&commands, &reading, c, g, freq] {
                           return commands.WriteChannelFrequency(c, g, freq) ||
-                                 FrequencyHeld(commands, c, g, freq);
+                                 FrequencyHeld(reading, c, g, freq);
                         });
           }
         } else {
@@ -565,16 +534,24 @@ FileOpResult LoadFrequencyTable(Transactor& link, TDeviceData& data, const IniFi
   if (tally.lost()) return Lost(result);
 
   // A hidden tuned channel could not be used any more: tune the sync channel instead.
-  if (d.syncSupported && d.curGroup >= 0 && d.curChannel >= 0 && d.curGroup != d.syncGroup &&
-      IsTunedChannelHidden(link, data, d.curGroup, d.curChannel)) {
+  bool tunedHidden = false;
+  if (d.syncSupported && d.curGroup >= 0 && d.curChannel >= 0 && d.curGroup != d.syncGroup) {
+    // A channel whose flags cannot be read counts as hidden (no gap: the sync channel is
+    // tuned instead).
+    reads.Run("", [&] {
+      tunedHidden = IsTunedChannelHidden(reads.transactor(), data, d.curGroup, d.curChannel);
+      return true;
+    });
+  }
+  if (tunedHidden) {
     const int sg = d.syncGroup;
     write([&commands, sg] { return commands.WriteGroupChannel(0, sg); }, "Not written (tuning)");
     Memo(progress, result,
          Fmt("Tuning Channel hidden (channel=%02d-group=%02d) -> Tune Sync channel",
              d.curChannel, d.curGroup + 1));
   }
-  write([&commands] { return commands.ReadGroupChannel(); }, "Not read (tuning)");
-  write([&commands] { return commands.ReadFrequency(); }, "Not read (tuned frequency)");
+  reads.Run("Not read (tuning)", [&reading] { return reading.ReadGroupChannel(); });
+  reads.Run("Not read (tuned frequency)", [&reading] { return reading.ReadFrequency(); });
   retries.RunAgain(tally, progress, result, !aborted);
   if (tally.lost()) return Lost(result);
   FileOpResult done = Finish(result, aborted, kMsgFileLoaded, "File loaded Interrupted!");

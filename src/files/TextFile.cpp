@@ -24,6 +24,24 @@ bool ReadUpTo(std::ifstream& in, std::size_t limit, std::string& bytes) {
   }
   return true;
 }
+
+// Overwrites an existing plain file with bytes; false when there is none or it cannot
+// be opened for writing (then nothing was changed).
+bool WriteExistingFileInPlace(const std::filesystem::path& file, std::string_view bytes) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return false;
+  {
+    // Opened for appending first: a file the user may not write is refused before it
+    // is truncated.
+    std::ofstream probe(file, std::ios::binary | std::ios::app);
+    if (!probe.is_open()) return false;
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out.is_open()) return false;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.flush();
+  return static_cast<bool>(out);
+}
 }  // namespace
 
 std::filesystem::path PathFromUtf8(const std::string& path) {
@@ -73,8 +91,15 @@ bool ReadFileStart(const std::string& path, std::size_t count, std::string& byte
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& errorText) {
   errorText.clear();
-  switch (path.empty() ? ReplaceFileResult::NotCreated
-                       : WriteFileReplacing(PathFromUtf8(path), bytes)) {
+  ReplaceFileResult result =
+      path.empty() ? ReplaceFileResult::NotCreated : WriteFileReplacing(PathFromUtf8(path), bytes);
+  // A folder that takes no new file (read-only, while the file itself may be written)
+  // has no room for the temporary file: the file is then written in place, as the user
+  // asked for it, rather than refused.
+  if (result == ReplaceFileResult::NotCreated && !path.empty() &&
+      WriteExistingFileInPlace(PathFromUtf8(path), bytes))
+    result = ReplaceFileResult::Ok;
+  switch (result) {
     case ReplaceFileResult::Ok:
       return true;
     case ReplaceFileResult::NotCreated:

@@ -21,7 +21,9 @@ TextFileStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std:
 // False when the file cannot be opened or read.
 bool ReadFileStart(const std::string& path, std::size_t count, std::string& bytes);
 // Writes bytes to path through a temporary file renamed into place. False, with
-// errorText, when the file could not be written; the old file is then untouched.
+// errorText, when the file could not be written; the old file is then untouched. In a
+// folder where no new file can be made but the file itself is writable, the file is
+// written in place instead (without the protection of the rename).
 bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string& errorText);
 
 // A UTF-8 path as the file system takes it (wide characters on Windows).

@@ -63,17 +63,19 @@ bool IrLink::ReplySucceeded() const {
   // An escape byte right before the end mark: the frame was cut or garbled.
   if (protocol.escapePending) return false;
   const QBPMsg& reply = protocol.reply();
-  if (kHeaderSize + reply.length() > received) return false;  // data bytes missing
+  // The data bytes and the checksum after them must all have arrived.
+  if (kHeaderSize + reply.length() + 1 > received) return false;
+  // A byte garbled on the interface's own line shows in the checksum: such a reply
+  // counts as lost.
+  if (reply.bytes[kHeaderSize + reply.length()] != reply.Checksum()) return false;
   return reply.status() == kStatusSuccess;
 }
 
 std::string IrLink::ReplyText(int maxChars) const {
   const QBPMsg& reply = protocol.reply();
   const int n = std::min<int>(maxChars, reply.length());
-  std::string text;
-  for (int i = 0; i < n && reply.data()[i] != 0; ++i)
-    text.push_back(static_cast<char>(reply.data()[i]));
-  return text;
+  // The bytes as the interface sent them, zero bytes included.
+  return std::string(reinterpret_cast<const char*>(reply.data()), static_cast<size_t>(n));
 }
 
 bool IrLink::Transact(const uint8_t* request, uint8_t requestLength, uint8_t* response,
@@ -93,19 +95,28 @@ bool IrLink::Transact(const uint8_t* request, uint8_t requestLength, uint8_t* re
   if (onTrace) onTrace(TraceDirection::Request, request, requestLength);
 
   bool ok = false;
+  int attempts = 0;
   if (usbHandle != 0) {
     if (interfaceKind == kKindZrv510 || interfaceKind == kKindDgl700) {
+      ++attempts;
       ok = DirectFrameTransact(request, requestLength, response, responseLength);
     } else if (interfaceKind == kKindUsbMessage) {
-      for (int attempt = 0; attempt < kMessageAttempts && !ok; ++attempt) {
+      for (; attempts < kMessageAttempts && !ok;) {
+        ++attempts;
         ok = UsbMessageTransact(request, requestLength, response, responseLength);
         if (!ok) FlushUsb();
       }
     }
   } else if (serialOpen && interfaceKind == kKindDglNano) {
-    for (int attempt = 0; attempt < kMessageAttempts && !ok; ++attempt)
+    for (; attempts < kMessageAttempts && !ok;) {
+      ++attempts;
       ok = SerialMessageTransact(request, requestLength, response, responseLength);
+    }
   }
+  // Every attempt that went unanswered is a fault of the link (a lost or garbled reply,
+  // an error status); an answer at the first attempt is a clean exchange.
+  for (int failed = ok ? attempts - 1 : attempts; failed > 0; --failed) linkHealth.NoteFault(ok);
+  if (ok && attempts == 1) linkHealth.NoteClean();
 
   SetActivity(false);
   if (!ok) SetError(true);

@@ -96,6 +96,7 @@ class IrLink : public Transactor {
   // --- transactions ---
   bool Transact(const uint8_t* request, uint8_t requestLength, uint8_t* response,
                 uint8_t& responseLength) override;
+  LinkHealth* health() override { return &linkHealth; }
   bool UsbMessageExchange(const QBPMsg& msg);
   bool SerialMessageExchange(const QBPMsg& msg);
   bool UsbMessageTransact(const uint8_t* request, uint8_t requestLength, uint8_t* response,
@@ -126,6 +127,8 @@ class IrLink : public Transactor {
   bool frameComplete = false;
   QBProtocol protocol;
   LinkDebugSettings debug;
+  // Faults of this connection and the read-confirmation mode (cleared by each open).
+  LinkHealth linkHealth;
 
  private:
   Platform platform_;
@@ -157,8 +160,9 @@ class IrLink : public Transactor {
                            uint8_t& responseLength);
   bool PassThroughTransact(bool overUsb, const uint8_t* request, uint8_t requestLength,
                            uint8_t* response, uint8_t& responseLength);
-  // True when the decoded reply holds its whole header and all the data bytes its
-  // length byte announces, and carries the success status.
+  // True when the decoded reply holds its whole header, all the data bytes its length
+  // byte announces and the checksum over them, the checksum matches, and it carries the
+  // success status.
   bool ReplySucceeded() const;
   std::string ReplyText(int maxChars) const;
   std::string DirectVersionText();

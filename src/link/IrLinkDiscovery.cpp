@@ -88,9 +88,8 @@ std::string IrLink::DirectVersionText() {
     FlushUsb();
     return {};
   }
-  std::string text;
-  for (int i = 2; i < 18 && answer[i] != 0; ++i) text.push_back(static_cast<char>(answer[i]));
-  return text;
+  // All 16 bytes, zero bytes and blanks included: the text is the interface's as sent.
+  return std::string(reinterpret_cast<const char*>(answer) + 2, 16);
 }
 
 std::string IrLink::QueryInterfaceVersion() {
@@ -189,6 +188,7 @@ bool IrLink::OpenSelectedInterface(const std::vector<InterfaceEntry>& entries, i
   BusyScope busy(*this);
   CloseInterface();
   if (entries.empty() || nested) return false;
+  linkHealth.Reset();  // a new connection: nothing seen of this link yet
   if (index < 0 || index >= static_cast<int>(entries.size())) {
     interfaceKind = kKindNone;
     return false;

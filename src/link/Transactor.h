@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "link/LinkHealth.h"
+
 namespace zentra {
 
 constexpr int kMaxResponse = 255;  // the largest length a response header can announce
@@ -18,6 +20,16 @@ class Transactor {
   // responseLength against the length its command expects.
   virtual bool Transact(const uint8_t* request, uint8_t requestLength, uint8_t* response,
                         uint8_t& responseLength) = 0;
+
+  // The fault record of the link the requests travel over (see LinkHealth.h); null for
+  // a transactor that keeps none. Wrappers hand on the record of the link they wrap.
+  virtual LinkHealth* health() { return nullptr; }
 };
+
+// A fault the caller saw in an answer that Transact delivered (a refused
+// acknowledgement, a wrong length, an implausible value).
+inline void NoteFault(Transactor& link) {
+  if (LinkHealth* h = link.health()) h->NoteFault();
+}
 
 }  // namespace zentra

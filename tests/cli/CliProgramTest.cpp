@@ -461,9 +461,10 @@ TEST(CliFilesTest, TableSaveOverALossyLinkEndsWithGapsNotSuccess) {
 TEST(CliBatchTest, ThreeTransmittersOneAfterAnother) {
   const CliRun r = RunCli({"--simulate",
                         // Each transmitter leaves two probes after its full read
-                        // (105 requests, every read confirmed by a second one); the
-                        // next one arrives three requests later.
-                        "nano:ZQL21@123,serial=SNA,leave-after=107,next=ZQN21X@129,"
+                        // (53 answered requests with the probe that noticed it, each
+                        // read sent once on this clean link); the next one arrives
+                        // three requests later.
+                        "nano:ZQL21@123,serial=SNA,leave-after=55,next=ZQN21X@129,"
                         "next=ZQL22X@129",
                         "--batch", "--batch-count", "3", "info"},
                        120000);

@@ -342,7 +342,7 @@ TEST(ConfigFile, PresetSectionsKeepSignedBytesAndRefuseBadValues) {
   ini.WriteString("PRESET02", "Name", "Lead\tVox");
   s.presets[2].record[10] = 0;
   FullRead(*b.link, b.data, b.presets, options);
-  PresetSectionsResult r = LoadPresetSections(*b.link, b.data, b.presets, ini);
+  PresetSectionsResult r = LoadPresetSections(*b.link, *b.link, b.data, b.presets, ini);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(s.presets[2].record[10], 0x81);
   EXPECT_EQ(static_cast<int8_t>(s.presets[2].record[0]), -12);
@@ -413,4 +413,34 @@ TEST(ConfigFile, TransmitterLeavingEndsWithTheLinkErrorAndKeepsTheFile) {
   EXPECT_EQ(r.status, FileOpStatus::DeviceLost);
   EXPECT_EQ(r.message, "Device not responding!");
   EXPECT_FALSE(editLocked);
+}
+
+// A preset that cannot be read does not stop the save: everything else is written, the
+// preset's section from an earlier save is taken out, and the gap is reported.
+TEST(ConfigFile, UnreadablePresetLeavesAGapNotAStaleSection) {
+  SimBench b("usbmsg:ZQL22X");
+  ASSERT_TRUE(b.ok());
+  ASSERT_GE(b.data.presetCount, 4);
+  // Preset 2's name and record never come through.
+  struct NoPreset2 : Transactor {
+    explicit NoPreset2(Transactor& l) : link(l) {}
+    bool Transact(const uint8_t* q, uint8_t n, uint8_t* r, uint8_t& rn) override {
+      rn = 0;
+      if (n == 3 && (q[1] == '8' || q[1] == 'X') && q[2] == 2) return false;
+      return link.Transact(q, n, r, rn);
+    }
+    LinkHealth* health() override { return link.health(); }
+    Transactor& link;
+  } link(*b.link);
+  IniFile ini;
+  ini.WriteString("PRESET02", "Name", "OLDNAME");
+  const FileOpResult r = SaveConfiguration(link, b.data, b.presets, ini);
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.gaps, std::vector<std::string>{"Not read (preset=02)"});
+  EXPECT_EQ(r.title, kTitleWarning);
+  EXPECT_FALSE(ini.SectionExists("PRESET02"));
+  EXPECT_TRUE(ini.SectionExists("PRESET01"));
+  EXPECT_TRUE(ini.SectionExists("PRESET03"));
+  EXPECT_TRUE(ini.KeyExists("CONFIG", "PresetIndex"));
+  EXPECT_TRUE(ini.KeyExists("CONFIG", "LedLight"));
 }

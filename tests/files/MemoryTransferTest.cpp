@@ -4,6 +4,7 @@
 
 #include "support/TempDir.h"
 
+
 #include <array>
 #include <fstream>
 #include <set>
@@ -15,7 +16,8 @@ namespace {
 // with blocks that can be made to fail, and a log of every block asked for.
 struct FakeMemory {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(65536, 0);
-  std::set<uint16_t> failingAddresses;
+  std::set<uint16_t> failingAddresses;   // no proper answer
+  std::set<uint16_t> refusingAddresses;  // a write echoes other bytes
   struct Call {
     bool write;
     uint16_t address;
@@ -37,9 +39,10 @@ struct FakeMemory {
     };
     io.writeBlock = [this](uint16_t a, uint8_t n, const uint8_t* data) {
       calls.push_back({true, a, n});
-      if (failingAddresses.count(a)) return false;
+      if (failingAddresses.count(a)) return BlockAnswer::NotAnswered;
+      if (refusingAddresses.count(a)) return BlockAnswer::EchoDiffers;
       for (int i = 0; i < n; ++i) bytes[(a + i) & 0xFFFF] = data[i];
-      return true;
+      return BlockAnswer::Done;
     };
     return io;
   }
@@ -201,10 +204,11 @@ TEST_F(MemoryTransferTest, LoadUsesFirstBytesOfLongerFileAndGoesOnAfterFailedBlo
   EXPECT_EQ(r.status, TransferStatus::WriteFailed);
   EXPECT_EQ(r.message, "Error Writing!");
   EXPECT_EQ(r.failedBlocks, 1);
-  // 100 bytes: 32 + 32 + 32 + 4, then the failed block tried once more
-  ASSERT_EQ(memory.calls.size(), 5u);
-  EXPECT_EQ(memory.calls[3].count, 4);
-  EXPECT_EQ(memory.calls[4].address, 0x1020);
+  // 100 bytes: 32 + 32 + 32 + 4, the unanswered block sent kBlockAttempts times in its
+  // place and as often again once the others are written.
+  ASSERT_EQ(memory.calls.size(), size_t(4 + 2 * kBlockAttempts - 1));
+  EXPECT_EQ(memory.calls[kBlockAttempts + 2].count, 4);
+  EXPECT_EQ(memory.calls.back().address, 0x1020);
   EXPECT_EQ(memory.bytes[0x1000], image[0]);
   EXPECT_EQ(memory.bytes[0x1020], 0);  // the failed block
   EXPECT_EQ(memory.bytes[0x1063], image[99]);
@@ -296,10 +300,56 @@ TEST_F(MemoryTransferTest, TransmitterLeavingEndsEveryTransferAndKeepsTheOldImag
     EXPECT_EQ(r.status, TransferStatus::DeviceLost);
     EXPECT_EQ(r.message, "Device not responding!");
     EXPECT_FALSE(r.ok());
-    // 32 good blocks below 0x400, then kLostAfterBlocks failures in a row.
-    EXPECT_EQ(memory.calls.size(), size_t(32 + kLostAfterBlocks));
+    // 32 good blocks below 0x400, then kLostAfterBlocks blocks unanswered in a row.
+    EXPECT_EQ(memory.calls.size(), size_t(32 + kLostAfterBlocks * kBlockAttempts));
     EXPECT_EQ(ReadFile(Path("old.bin")), old);
   }
+}
+
+// A block the transmitter echoes with other bytes is refused: "Error Writing!" in the
+// end, but the load goes on, even through more refusals in a row than would end it for
+// a transmitter that had left, and on a link without faults no block is sent twice.
+TEST_F(MemoryTransferTest, RefusedBlocksFailTheLoadWithoutEndingIt) {
+  WriteFile(Path("img.bin"), std::vector<uint8_t>(320, 0x5A));
+  for (int a = 0; a < 0x100; a += 32) memory.refusingAddresses.insert(uint16_t(a));
+  const auto r = LoadXeeprom(memory.Access(32), "0", "319", Path("img.bin"), Quiet());
+  EXPECT_EQ(r.status, TransferStatus::WriteFailed);
+  EXPECT_EQ(r.message, "Error Writing!");
+  EXPECT_EQ(r.failedBlocks, 8);
+  EXPECT_EQ(memory.calls.size(), 10u);
+  EXPECT_EQ(memory.bytes[0x100], 0x5A);  // the blocks after the refusals were written
+
+  // On a link that has shown faults a differing echo may be a garbled one: written again.
+  LinkHealth faulty;
+  faulty.NoteFault();
+  memory = FakeMemory();
+  memory.refusingAddresses = {0x20};
+  MemoryBlockAccess io = memory.Access(32);
+  io.health = &faulty;
+  const auto again = LoadXeeprom(io, "0", "63", Path("img.bin"), Quiet());
+  EXPECT_EQ(again.failedBlocks, 1);
+  EXPECT_EQ(memory.calls.size(), size_t(1 + 2 * kBlockAttempts));
+}
+
+// A dump into a folder where no new file can be made, over a file that can be written,
+// writes that file in place (there is no room for the temporary file beside it).
+TEST_F(MemoryTransferTest, DumpIntoAReadOnlyFolderWritesTheFileItself) {
+  memory.FillPattern();
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(dir.path()) / "locked";
+  fs::create_directory(folder);
+  const std::string path = (folder / "image.bin").string();
+  WriteFile(path, {1, 2, 3});
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  if (std::ofstream(folder / "probe").is_open()) {
+    // Root, or a system without folder permissions: the folder still takes new files.
+    fs::permissions(folder, fs::perms::owner_all);
+    GTEST_SKIP() << "this user writes into a read-only folder";
+  }
+  const auto r = DumpXeeprom(memory.Access(32), "0", "63", path, Quiet());
+  fs::permissions(folder, fs::perms::owner_all);
+  ASSERT_TRUE(r.ok()) << r.message;
+  EXPECT_EQ(ReadFile(path), std::vector<uint8_t>(memory.bytes.begin(), memory.bytes.begin() + 64));
 }
 
 }  // namespace

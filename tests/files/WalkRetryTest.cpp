@@ -23,6 +23,8 @@ using seqtest::Spec;
 
 // The simulated transmitter behind a link that, for requests matching `hit`, loses the
 // answer (garble unset) or changes it (garble set) as long as `times` lasts (-1: always).
+// A lost answer is a fault in the link's record, as the real link notes it; a garbled
+// one shows nothing by itself.
 class FaultyLink : public Transactor {
  public:
   explicit FaultyLink(SimTransactor& inner) : inner_(inner) {}
@@ -30,21 +32,27 @@ class FaultyLink : public Transactor {
     const bool matched = hit && hit(q, n) && times != 0;
     if (matched && swallow) {  // the request never reaches the transmitter
       if (times > 0) --times;
+      record.NoteFault();
       return false;
     }
     const bool ok = inner_.Transact(q, n, r, rn);
     if (!matched) return ok;
     if (times > 0) --times;
     ++hits;
-    if (!garble) return false;
+    if (!garble) {
+      record.NoteFault();
+      return false;
+    }
     garble(r, rn, hits);
     return ok;
   }
+  LinkHealth* health() override { return &record; }
   std::function<bool(const uint8_t*, int)> hit;
   std::function<void(uint8_t*, uint8_t, int)> garble;
   int times = 0;
   int hits = 0;
   bool swallow = false;
+  LinkHealth record;
 
  private:
   SimTransactor& inner_;
@@ -81,6 +89,7 @@ TEST(WalkRetry, TableSaveRetriesAndReportsWhatStaysUnread) {
     std::function<void(uint8_t*, uint8_t, int)> garble;
     bool gap;
     const char* freqKey;  // expected CH03 value: "" missing, "*" the transmitter's
+    bool trouble = false;  // the link has shown a fault earlier: reads are confirmed
   };
   const Case cases[] = {
       {"frequency lost once", '<', 1, {}, false, "*"},
@@ -93,11 +102,13 @@ TEST(WalkRetry, TableSaveRetriesAndReportsWhatStaysUnread) {
        [](uint8_t* r, uint8_t, int) { SetFreq(r, 500001); }, false, "500001"},
       {"the same off-step garbling twice in a row is not believed", '<', 2,
        [](uint8_t* r, uint8_t, int) { SetFreq(r, 500001); }, false, "*"},
-      {"flag bit flipped once", ',', 1, [](uint8_t* r, uint8_t, int) { r[2] ^= 2; }, false, "*"},
+      {"flag bit flipped once, on a link that lost replies before", ',', 1,
+       [](uint8_t* r, uint8_t, int) { r[2] ^= 2; }, false, "*", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Bench b;
+    if (c.trouble) b.link.record.NoteFault();
     b.Channel(1, 3).hidden = true;
     b.link.hit = At(c.code, 3, 1);
     b.link.times = c.times;
@@ -174,6 +185,8 @@ TEST(WalkRetry, FullReadRunsAFailedStepAgainAndConfirmsEveryValue) {
     std::function<void(uint8_t*, uint8_t, int)> garble;
     bool faulty;
   };
+  // The garbled cases on a link that has lost replies before (a garbled value on a link
+  // that never showed a fault looks like any other: see the test below).
   const Case cases[] = {
       {"lost once", 1, {}, false},
       {"lost for good", -1, {}, true},
@@ -184,6 +197,7 @@ TEST(WalkRetry, FullReadRunsAFailedStepAgainAndConfirmsEveryValue) {
     SCOPED_TRACE(c.what);
     SimTransactor sim(Spec("ZQL22X", "129"));
     FaultyLink link(sim);
+    if (c.garble) link.record.NoteFault();
     TDeviceData d;
     ASSERT_EQ(PresenceProbe(sim, d, 4).event, PresenceEvent::Arrived);
     link.hit = [](const uint8_t* q, int n) { return n == 2 && q[1] == 's'; };  // tuning step
@@ -195,6 +209,41 @@ TEST(WalkRetry, FullReadRunsAFailedStepAgainAndConfirmsEveryValue) {
     EXPECT_EQ(r.Failed(ReadStep::TuningStep), c.faulty);
     EXPECT_EQ(d.stepHz == static_cast<int>(sim.tx()->state().stepCount) * 100, !c.faulty);
   }
+}
+
+// A value taken while the link looked clean is read once more when a fault shows later
+// in the same operation: the tuning step garbled at first is put right, and the
+// serial number read before it (confirmed by its second read) is not read a third time.
+TEST(WalkRetry, AFaultLaterInTheReadPutsRightWhatWasTakenBefore) {
+  // The first tuning-step answer garbled (nothing shows it), the first battery answer
+  // lost (a fault in the record).
+  struct Rigged : Transactor {
+    explicit Rigged(SimTransactor& s) : sim(s) {}
+    bool Transact(const uint8_t* q, uint8_t n, uint8_t* r, uint8_t& rn) override {
+      const bool ok = sim.Transact(q, n, r, rn);
+      if (n == 2 && q[1] == 's' && steps++ == 0) r[3] ^= 0x10;
+      if (n == 2 && q[1] == 'B' && batteries++ == 0) {
+        record.NoteFault();
+        return false;
+      }
+      return ok;
+    }
+    LinkHealth* health() override { return &record; }
+    SimTransactor& sim;
+    LinkHealth record;
+    int steps = 0, batteries = 0;
+  };
+  SimTransactor sim(Spec("ZQL22X", "129"));
+  TDeviceData d;
+  ASSERT_EQ(PresenceProbe(sim, d, 4).event, PresenceEvent::Arrived);
+  sim.log.clear();
+  Rigged link(sim);
+  PresetStore presets;
+  const FullReadResult r = FullRead(link, d, presets);
+  EXPECT_FALSE(r.faulty);
+  EXPECT_EQ(d.stepHz, static_cast<int>(sim.tx()->state().stepCount) * 100);
+  EXPECT_EQ(sim.Count('N'), 2);  // read, and read once more when the fault showed
+  EXPECT_EQ(sim.Count('s'), 4);  // garbled, contradicted, then a confirmed pair
 }
 
 TEST(WalkRetry, ConfigurationLoadAppliesASettingAgainOrReportsIt) {

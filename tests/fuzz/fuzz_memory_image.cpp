@@ -24,9 +24,9 @@ MemoryBlockAccess Access(std::vector<uint8_t>& memory, int blockSize, uint16_t p
   };
   io.writeBlock = [&memory, pageBit](uint16_t address, uint8_t count, const uint8_t* data) {
     const size_t at = static_cast<size_t>(address & ~pageBit);
-    if (at + count > memory.size()) return false;
+    if (at + count > memory.size()) return BlockAnswer::NotAnswered;
     std::memcpy(memory.data() + at, data, count);
-    return true;
+    return BlockAnswer::Done;
   };
   return io;
 }

@@ -99,8 +99,11 @@ TEST(Discovery, UsbScanClassifiesDevicesAndKeepsTheirNumbers) {
   Rig rig;
   rig.AddUsb("unreadable", DirectVersion("X"), true, false);                    // 0
   rig.AddUsb("ir dgl700 zrv510", DirectVersion("DGL700 both"));                // 1
-  rig.AddUsb("usb zrv510", DirectVersion("ZRV510 V1.112"));                    // 2
-  rig.AddUsb("message box", MessageInterface("MSGIF001"));                     // 3
+  // Version texts are taken whole, a zero byte inside included.
+  const std::string zrv = std::string("ZRV510") + '\0' + "V1.112";
+  const std::string message = std::string("MSG") + '\0' + "F001";
+  rig.AddUsb("usb zrv510", DirectVersion(zrv));                                // 2
+  rig.AddUsb("message box", MessageInterface(message));                        // 3
   rig.AddUsb("silent box", {});                                                // 4
   rig.AddUsb("dgl700 closed", DirectVersion("DGL700 closed"), false);          // 5
   rig.AddUsb("refusing box", MessageInterface("MSGIF002", 0x11, 0x04));        // 6
@@ -111,8 +114,8 @@ TEST(Discovery, UsbScanClassifiesDevicesAndKeepsTheirNumbers) {
   struct Want { uint8_t kind; uint32_t device; std::string text; };
   const std::vector<Want> want = {
       {kKindDgl700, 1, "DGL700 both     "},
-      {kKindZrv510, 2, "ZRV510 V1.112   "},
-      {kKindUsbMessage, 3, "MSGIF001"},
+      {kKindZrv510, 2, zrv + "   "},
+      {kKindUsbMessage, 3, message},
       {kKindDgl700, 7, ""},  // listed, but its version answer was refused
   };
   ASSERT_EQ(entries.size(), want.size());

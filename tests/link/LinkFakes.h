@@ -20,11 +20,11 @@ using Bytes = std::vector<uint8_t>;
 using Responder = std::function<Bytes(const Bytes&)>;
 
 // A reply frame of a message interface with the given status and data bytes.
-inline Bytes ReplyFrame(uint8_t status, const Bytes& data) {
+inline Bytes ReplyFrame(uint8_t status, const Bytes& data, uint8_t checksumXor = 0) {
   QBPMsg msg;
   BuildMessage(msg, 0, 0x11, data.data(), static_cast<uint8_t>(data.size()), false);
   msg.bytes[4] = status;
-  msg.bytes[6 + msg.length()] = msg.Checksum();
+  msg.bytes[6 + msg.length()] = msg.Checksum() ^ checksumXor;
   QBProtocol codec;
   uint8_t out[kMaxEncodedFrame];
   const int n = codec.Encode(msg, out);

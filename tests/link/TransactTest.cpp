@@ -20,10 +20,11 @@ Bytes DirectAnswer(const Bytes& data, uint8_t final = 0x06) {
   return out;
 }
 
-Bytes PassThroughReply(const Bytes& answer, uint8_t status = kStatusSuccess) {
+Bytes PassThroughReply(const Bytes& answer, uint8_t status = kStatusSuccess,
+                       uint8_t checksumXor = 0) {
   Bytes data = {0x06};
   data.insert(data.end(), answer.begin(), answer.end());
-  return ReplyFrame(status, data);
+  return ReplyFrame(status, data, checksumXor);
 }
 
 Bytes Numbered(int n) {
@@ -131,16 +132,23 @@ TEST(Transact, DirectFrameCarriesEmptyAndLongestAnswers) {
   }
 }
 
-TEST(Transact, MessageKindsRetryLostAndRefusedRepliesThreeTimes) {
+// Every attempt that is not answered is a fault in the link's record; an answer at the
+// first attempt is a clean exchange.
+TEST(Transact, MessageKindsRetryLostRefusedAndGarbledRepliesThreeTimes) {
   // Replies by attempt: empty means lost.
   struct Case { const char* what; std::vector<Bytes> replies; bool ok; };
   const Bytes good = PassThroughReply({0x00, 0x00, 0x06});
   const Bytes refused = PassThroughReply({0x00, 0x00, 0x06}, 0x41);
+  // One bit of the checksum flipped on the interface's line.
+  const Bytes garbled = PassThroughReply({0x00, 0x00, 0x06}, kStatusSuccess, 0x04);
   const Case cases[] = {
+      {"good at once", {good}, true},
       {"two lost then good", {{}, {}, good}, true},
       {"three lost", {{}, {}, {}}, false},
       {"status 0x41 three times", {refused, refused, refused}, false},
       {"refused then good", {refused, good, good}, true},
+      {"checksum wrong then good", {garbled, good}, true},
+      {"checksum wrong three times", {garbled, garbled, garbled}, false},
   };
   for (uint8_t kind : {kKindUsbMessage, kKindDglNano}) {
     for (const auto& c : cases) {
@@ -163,6 +171,7 @@ TEST(Transact, MessageKindsRetryLostAndRefusedRepliesThreeTimes) {
       if (c.ok) {
         EXPECT_EQ(answer, (Bytes{0x00, 0x00, 0x06}));
       }
+      EXPECT_EQ(rig.link.linkHealth.faults(), c.ok ? attempt - 1 : 3u);
     }
   }
 }
