@@ -16,6 +16,12 @@ namespace zentra {
 class FrequencyPlanView;
 class WindowState;
 
+// Runs a table walk with a new progress dialog (kept in `progress`), the poll stepping
+// aside and user input held back from every other window, then shows the walk's final
+// message when it has one. The dialog stays open with its memo.
+FileOpResult RunTableWalk(WindowState& state, QPointer<TformProgress>& progress,
+                          const std::function<FileOpResult(FileProgress&)>& walk);
+
 class TableFileHandlers : public QObject {
   Q_OBJECT
 
