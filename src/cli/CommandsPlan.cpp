@@ -511,9 +511,11 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
   const plan::SuggestResult r = plan::SuggestFrequencies(request);
   if (r.status == plan::SuggestStatus::KeptConflict) {
     PrintError(r.message + ":");
-    for (const Conflict& c : r.conflicts) {
-      PrintError("  " + plan::MHzText(c.victimKHz) + " MHz: " + plan::ConflictText(c));
+    constexpr size_t kShown = 10;
+    for (size_t i = 0; i < r.conflicts.size() && i < kShown; ++i) {
+      PrintError("  " + plan::MHzText(r.conflicts[i].victimKHz) + " MHz: " + plan::ConflictText(r.conflicts[i]));
     }
+    if (r.conflicts.size() > kShown) PrintError("  ... " + std::to_string(r.conflicts.size() - kShown) + " more");
     return kExitUsage;
   }
   if (!r.offered()) {

@@ -251,7 +251,7 @@ bool Prepare(const SuggestRequest& r, Prepared& p, SuggestResult& result) {
   }
   std::vector<int32_t> fixed = p.kept;
   fixed.insert(fixed.end(), p.onAir.begin(), p.onAir.end());
-  result.conflicts = CheckPlan(fixed, r.guards);
+  result.conflicts = ConflictsInvolving(CheckPlan(fixed, r.guards), p.kept);
   if (!result.conflicts.empty()) {
     result.status = SuggestStatus::KeptConflict;
     result.message = p.onAir.empty() ? "The kept frequencies conflict with each other"
@@ -294,15 +294,16 @@ SuggestResult Offer(const PlanSet& set, int count, const Guards& guards,
                     const std::vector<int32_t>& onAir) {
   SuggestResult result;
   std::vector<int32_t> all = set.frequencies();
-  const std::vector<Conflict> recheck = CheckPlan(all, guards);
+  std::vector<int32_t> own = all;
+  for (int32_t f : onAir) own.erase(std::find(own.begin(), own.end(), f));
+  const std::vector<Conflict> recheck = ConflictsInvolving(CheckPlan(all, guards), own);
   if (!recheck.empty()) {
     result.status = SuggestStatus::Refused;
     result.message = "Internal error: the suggested set did not pass the check";
     result.conflicts = recheck;
     return result;
   }
-  for (int32_t f : onAir) all.erase(std::find(all.begin(), all.end(), f));
-  result.freqsKHz = std::move(all);
+  result.freqsKHz = std::move(own);
   result.status = static_cast<int>(result.freqsKHz.size()) >= count ? SuggestStatus::Complete
                                                                     : SuggestStatus::Partial;
   return result;
@@ -491,6 +492,18 @@ SuggestResult Suggest(const SuggestRequest& request, bool search) {
 }
 
 }  // namespace
+
+std::vector<Conflict> ConflictsInvolving(const std::vector<Conflict>& conflicts, std::vector<int32_t> own) {
+  std::sort(own.begin(), own.end());
+  const auto mine = [&](int64_t f) { return std::binary_search(own.begin(), own.end(), f); };
+  std::vector<Conflict> out;
+  for (const Conflict& c : conflicts) {
+    bool involved = mine(c.victimKHz);
+    for (int i = 0; i < c.makerCount && !involved; ++i) involved = mine(c.makersKHz[static_cast<size_t>(i)]);
+    if (involved) out.push_back(c);
+  }
+  return out;
+}
 
 SuggestResult SuggestFrequencies(const SuggestRequest& request) { return Suggest(request, true); }
 

@@ -14,6 +14,8 @@
 // Groups on air together: the carriers of the other groups of a show are given as
 // `onAirKHz`. They take part in every check (a product of two carriers of one group can
 // land on a carrier of another) but are not part of the answer and not counted in N.
+// Conflicts among the other groups' carriers alone do not stop a set: it is clean when
+// nothing of it hurts them or is hurt by them.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +59,10 @@ struct SuggestResult {
 
 // The best set within the search budget.
 SuggestResult SuggestFrequencies(const SuggestRequest& request);
+// The conflicts that involve one of `own` as victim or maker. Conflicts among the other
+// groups' carriers alone are theirs: a new set cannot mend them.
+std::vector<Conflict> ConflictsInvolving(const std::vector<Conflict>& conflicts, std::vector<int32_t> own);
+
 // One pass from the lowest candidate up, taking every candidate that fits (the baseline
 // the search is measured against).
 SuggestResult SuggestGreedy(const SuggestRequest& request);

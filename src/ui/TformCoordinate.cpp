@@ -235,9 +235,11 @@ void TformCoordinate::btnSuggestClick() {
     ui->listResult->clear();
     ui->btnWrite->setEnabled(false);
     QString text = Text(result_.message);
-    for (const plan::Conflict& c : result_.conflicts) {
-      text += "\n" + MHz(c.victimKHz) + " MHz: " + Text(plan::ConflictText(c));
+    constexpr size_t kShown = 8;
+    for (size_t i = 0; i < result_.conflicts.size() && i < kShown; ++i) {
+      text += "\n" + MHz(result_.conflicts[i].victimKHz) + " MHz: " + Text(plan::ConflictText(result_.conflicts[i]));
     }
+    if (result_.conflicts.size() > kShown) text += QString("\n... %1 more").arg(result_.conflicts.size() - kShown);
     ui->labelCheck->setText("<span style='color:#b00000'>" + text.toHtmlEscaped() + "</span>");
     return;
   }
@@ -256,7 +258,7 @@ void TformCoordinate::ShowResult(const std::vector<plan::FreqRange>& excluded) {
   // shows the user the same verdict.
   std::vector<int32_t> all = result_.freqsKHz;
   all.insert(all.end(), request_.onAirKHz.begin(), request_.onAirKHz.end());
-  const size_t conflicts = plan::CheckPlan(all, request_.guards).size();
+  const size_t conflicts = plan::ConflictsInvolving(plan::CheckPlan(all, request_.guards), result_.freqsKHz).size();
   QString text = QString("%1 of %2 found").arg(result_.freqsKHz.size()).arg(request_.count);
   text += QString(" among %1 candidates").arg(request_.candidatesKHz.size());
   if (result_.cancelled) text += " (search cancelled)";

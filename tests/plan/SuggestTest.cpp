@@ -123,6 +123,17 @@ TEST(SuggestTest, CarriersOfOtherGroupsOnAirCountInEveryCheck) {
   const SuggestResult refused = SuggestFrequencies(r);
   EXPECT_EQ(refused.status, SuggestStatus::KeptConflict);
   EXPECT_NE(refused.message.find("groups on air"), std::string::npos);
+
+  // Groups on air that conflict among themselves do not stop a set that is clean
+  // against them.
+  SuggestRequest third = other;
+  third.onAirKHz = {500000, 501000, 499000};
+  const SuggestResult s3 = SuggestFrequencies(third);
+  ASSERT_EQ(s3.status, SuggestStatus::Complete) << s3.message;
+  std::vector<int32_t> all = s3.freqsKHz;
+  all.insert(all.end(), third.onAirKHz.begin(), third.onAirKHz.end());
+  EXPECT_FALSE(CheckPlan(all, third.guards).empty());
+  EXPECT_TRUE(ConflictsInvolving(CheckPlan(all, third.guards), s3.freqsKHz).empty());
 }
 
 TEST(SuggestTest, TheProgressCallbackCancelsWithTheBestSetSoFar) {
