@@ -172,9 +172,12 @@ void PlanFileMenu::mnuCoordinateClick() {
               (bad.isEmpty() ? QString() : " (read back wrong:" + bad + ")");
     return false;
   };
+  // The groups ticked on air are those of the group they were chosen for.
+  if (liveGroup_ != group) liveChoices_.onAir.clear();
   TformCoordinate dialog(setup, liveChoices_, writer, state_.window);
   dialog.exec();
   liveChoices_ = dialog.choices();
+  liveGroup_ = group;
 }
 
 }  // namespace zentra

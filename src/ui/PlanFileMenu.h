@@ -60,6 +60,7 @@ class PlanFileMenu : public QObject {
   QPointer<TformPlanner> planner_;
   QPointer<TformProgress> progress_;
   CoordinationChoices liveChoices_;
+  int liveGroup_ = -1;  // the group liveChoices_.onAir was chosen for
 };
 
 }  // namespace zentra
