@@ -191,6 +191,30 @@ int Finish(size_t conflicts, bool complete) {
   return conflicts == 0 && complete ? kExitOk : kExitFailed;
 }
 
+// "00, 01, SYNC": the groups a table has.
+std::string GroupLabels(const plan::FrequencyTable& table) {
+  std::string out;
+  for (const plan::TableGroup& t : table.groups) out += (out.empty() ? "" : ", ") + t.label();
+  return out;
+}
+
+// The table groups --groups-on-air names; false (the error printed) for one the table
+// has not.
+bool TableGroupsOnAir(const PlanArgs& a, const plan::FrequencyTable& table, const std::string& file,
+                      std::vector<const plan::TableGroup*>& out) {
+  const std::string offered = GroupLabels(table);
+  for (const std::string& typed : a.onAir) {
+    const auto n = GroupNumber(typed);
+    const plan::TableGroup* t = n ? table.Find(false, *n) : nullptr;
+    if (!t) {
+      PrintError("--groups-on-air: no group '" + typed + "' in " + file + " (groups: " + offered + ")");
+      return false;
+    }
+    out.push_back(t);
+  }
+  return true;
+}
+
 int CheckFile(const PlanArgs& a, bool json) {
   IniFile ini;
   std::string error;
@@ -200,22 +224,15 @@ int CheckFile(const PlanArgs& a, bool json) {
     return kExitFailed;
   }
   std::vector<CheckedGroup> groups;
-  std::string offered;
-  for (const plan::TableGroup& t : table.groups) offered += (offered.empty() ? "" : ", ") + t.label();
+  const std::string offered = GroupLabels(table);
   if (!a.onAir.empty()) {
     if (!a.group.empty()) {
       PrintError("Choose one of --group and --groups-on-air");
       return kExitUsage;
     }
-    for (const std::string& typed : a.onAir) {
-      const auto n = GroupNumber(typed);
-      const plan::TableGroup* t = n ? table.Find(false, *n) : nullptr;
-      if (!t) {
-        PrintError("--groups-on-air: no group '" + typed + "' in " + a.file + " (groups: " + offered + ")");
-        return kExitUsage;
-      }
-      groups.push_back(FromTable(*t));
-    }
+    std::vector<const plan::TableGroup*> onAir;
+    if (!TableGroupsOnAir(a, table, a.file, onAir)) return kExitUsage;
+    for (const plan::TableGroup* t : onAir) groups.push_back(FromTable(*t));
   }
   for (const plan::TableGroup& t : a.onAir.empty() ? table.groups : std::vector<plan::TableGroup>{}) {
     const bool wanted = a.group.empty() ? !t.sync
@@ -481,13 +498,9 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
       PrintError("--groups-on-air takes the groups of the --to-file table or of the transmitter");
       return kExitUsage;
     }
-    for (const std::string& typed : a.onAir) {
-      const auto n = GroupNumber(typed);
-      const plan::TableGroup* t = n ? targetTable.Find(false, *n) : nullptr;
-      if (!t) {
-        PrintError("--groups-on-air: no group '" + typed + "' in " + a.toFile);
-        return kExitUsage;
-      }
+    std::vector<const plan::TableGroup*> onAir;
+    if (!TableGroupsOnAir(a, targetTable, a.toFile, onAir)) return kExitUsage;
+    for (const plan::TableGroup* t : onAir) {
       if (t->number == group) continue;  // the group being coordinated
       for (int32_t f : t->ActiveKHz()) request.onAirKHz.push_back(f);
     }
