@@ -12,6 +12,7 @@
 #include "plan/Coordination.h"
 #include "ui/FrequencyPlanView.h"
 #include "ui/PlanFileMenu.h"
+#include "ui/FileDialogs.h"
 #include "ui/SpectrumPlot.h"
 #include "ui/PlannerForms.h"
 #include "ui/TformFrequencyForm.h"
@@ -182,6 +183,98 @@ TEST_F(PlannerWindowTest, CoordinationWritesAGroupOfTheTransmitterAndReadsItBack
   EXPECT_EQ(view->shownGroup().rows[0].freqKHz, suggested[0]);
   for (const plan::ChannelMark& m : view->conflictMarks()) EXPECT_FALSE(m.conflict());
   ASSERT_NE(window->planMenu().progressDialog(), nullptr);
+}
+
+// A new table, exported to CSV and imported back through the plan's File menu; a CSV the
+// plan cannot take changes nothing.
+TEST_F(PlannerWindowTest, NewTableThroughCsvAndBackAndARefusedImport) {
+  Start("");
+  TformPlanner planner;
+  PlanLayout bad;
+  bad.stepHz = 0;
+  EXPECT_FALSE(planner.NewTable(bad));
+  PlanLayout layout;
+  layout.channels = 4;
+  layout.groups = 2;
+  layout.firstGroupNumber = 1;
+  ASSERT_TRUE(planner.NewTable(layout));
+  EXPECT_TRUE(planner.windowTitle().startsWith("New table[*]"));
+  EXPECT_EQ(planner.form().listFrequenciesGroup->itemText(0), "01");
+  ASSERT_TRUE(planner.plan().SetFrequency(0, 0, 470500).written);
+  ASSERT_TRUE(planner.plan().SetFrequency(1, 3, 480000).written);
+  const std::string before = planner.plan().ToText();
+
+  QTemporaryDir dir;
+  const QString csv = dir.filePath("plan.csv"), badCsv = dir.filePath("bad.csv");
+  QString chosen = csv;
+  const FileChooser previous = SetFileChooser([&](QWidget*, const FileRequest&) { return chosen; });
+  planner.actExportCsvClick();
+  ASSERT_TRUE(QFile::exists(csv));
+  planner.plan().SetFrequency(0, 0, 471000);
+  planner.actImportCsvClick();
+  EXPECT_EQ(planner.plan().ToText(), before);
+  EXPECT_EQ(planner.form().gridFrequencies->item(0, 1)->text(), "470.500");
+
+  {
+    QFile f(badCsv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Group,Group name,Channel,Frequency (MHz),Lock,Hidden\r\n03,,00,470.000,,\r\n");
+  }
+  chosen = badCsv;
+  messages.clear();
+  planner.actImportCsvClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].text.startsWith("bad.csv, line 2")) << messages[0].text.toStdString();
+  EXPECT_EQ(planner.plan().ToText(), before);
+  SetFileChooser(previous);
+  AnswerUnsaved(UnsavedChoice::Discard);
+}
+
+TEST_F(PlannerWindowTest, TheSpectrumShowsEveryPartOfTheScene) {
+  SpectrumPlot plot;
+  SpectrumScene scene;
+  scene.lowKHz = 470000;
+  scene.highKHz = 480000;
+  scene.carriersKHz = {471000, 472000, 474000};
+  scene.conflictedKHz = {474000};
+  scene.othersKHz = {478000};
+  scene.excluded = {{475000, 476000, "TV"}, {479000, 479500, "typed"}};
+  scene.scan = {{470000, -90}, {475500, -60}, {490000, -50}};  // the last lies outside
+  scene.thresholdDbm = -80;
+  plot.Show(scene);
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kCarriers), 2 * 3);  // a comb: 3 points a line
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kConflicted), 3);
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kOthers), 3);
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kExcluded), 2 * 4);  // a band: 4 points
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kGuards), 4 * 4);
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kScan), 2);
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kThreshold), 2);
+  // 2*471 - 472 = 470 MHz lies in the range; every product kind has its series.
+  EXPECT_GT(plot.PointCount(SpectrumPlot::kTwoTx3rd), 0);
+  EXPECT_GT(plot.PointCount(SpectrumPlot::kThreeTx3rd), 0);
+  EXPECT_GT(plot.PointCount(SpectrumPlot::kTwoTx5th), 0);  // 3*472 - 2*471 = 474 MHz
+  scene.scan.clear();
+  scene.excluded.clear();
+  plot.Show(scene);
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kScan), -1);
+  EXPECT_EQ(plot.PointCount(SpectrumPlot::kExcluded), -1);
+}
+
+// The live entry needs a transmitter and respects the edit lock.
+TEST_F(PlannerWindowTest, LiveCoordinationNeedsATransmitterAndAnUnlockedWindow) {
+  Start("");
+  window->planMenu().mnuCoordinateClick();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Connect a device!");
+  window.reset();
+  Arrive("nano:ZQL22X@129", false);  // the full read leaves the edit lock on
+  plan->listFrequenciesGroup->setCurrentIndex(1);
+  world->ClearRequestLog();
+  const int opened = Answer<TformCoordinate>([&] { window->planMenu().mnuCoordinateClick(); },
+                                             [](TformCoordinate&) {});
+  EXPECT_EQ(opened, 0);
+  EXPECT_EQ(beeps, 1);
+  EXPECT_EQ(Requests(), 0u);
 }
 
 }  // namespace
