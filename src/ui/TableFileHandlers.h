@@ -17,8 +17,8 @@ class FrequencyPlanView;
 class WindowState;
 
 // Runs a table walk with a new progress dialog (kept in `progress`), the poll stepping
-// aside and user input held back from every other window, then shows the walk's final
-// message when it has one. The dialog stays open with its memo.
+// aside and user input held back from every other window. The caller tells the walk's
+// final message (after showing what changed); the dialog stays open with its memo.
 FileOpResult RunTableWalk(WindowState& state, QPointer<TformProgress>& progress,
                           const std::function<FileOpResult(FileProgress&)>& walk);
 
@@ -39,8 +39,10 @@ class TableFileHandlers : public QObject {
 
  private:
   // Runs a walk with a new progress dialog, the poll stepping aside and user input held
-  // back from every other window; shows the final message. The dialog stays open.
+  // back from every other window. The dialog stays open.
   void RunWalk(const std::function<FileOpResult(FileProgress&)>& walk);
+  // The final message of the last walk.
+  void ShowLastResult();
 
   WindowState& state_;
   FrequencyPlanView& view_;
