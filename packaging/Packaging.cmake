@@ -22,6 +22,9 @@ if(TARGET zentra)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${_gen}/${ZENTRA_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # The .qdf type, so a file manager opens frequency tables with the window.
+  install(FILES ${_pkg}/desktop/${ZENTRA_APP_ID}.mime.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${ZENTRA_APP_ID}.xml)
 endif()
 
 # --- bash completion of zentra-cli

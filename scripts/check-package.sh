@@ -36,6 +36,10 @@ root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 
 desktop-file-validate "$root/usr/share/applications/com.quorvex.Zentra.desktop"
+# A double click on a .qdf opens it: the entry takes a file and the type is registered.
+grep -q '^Exec=zentra %f$' "$root/usr/share/applications/com.quorvex.Zentra.desktop" || fail "the desktop entry takes no file"
+grep -q 'application/x-zentra-frequency-table' "$root/usr/share/mime/packages/com.quorvex.Zentra.xml" ||
+  fail "the .qdf type is not registered"
 appstreamcli validate --no-net "$root/usr/share/metainfo/com.quorvex.Zentra.metainfo.xml"
 bash -n "$root/usr/share/bash-completion/completions/zentra-cli"
 # The manual pages carry the options and exit codes of the programs' help.

@@ -14,6 +14,7 @@
 #include "sim/SimSpec.h"
 #include "ui/DeviceWatcher.h"
 #include "ui/HelpLocation.h"
+#include "ui/PlanFileMenu.h"
 #include "ui/TformMain.h"
 #include "ui/UserMessages.h"
 #include "ui/WindowWaitHook.h"
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
       "\n"
       "Exit status: 0 the window was closed (or help, version or the guide's path was\n"
       "printed); 1 --help-path found no user guide; 2 bad arguments (unknown option,\n"
-      "malformed SPEC, unreadable or malformed access codes).");
+      "malformed SPEC, unreadable or malformed access codes, more than one FILE).");
   const QCommandLineOption helpOption = parser.addHelpOption();
   const QCommandLineOption versionOption = parser.addVersionOption();
   const QCommandLineOption simulate(
@@ -88,6 +89,8 @@ int main(int argc, char** argv) {
       "Print the path of the user guide that Help > Index opens (the folder help beside "
       "the program, else the installed one) and exit.");
   parser.addOptions({simulate, port, accessCodes, connectOption, serviceOption, helpPath});
+  parser.addPositionalArgument(
+      "file", "A frequency table (.qdf) to open as an offline plan; no interface is needed.", "[FILE.qdf]");
   // Bad arguments end with status 2, as a malformed SPEC or access-code file does.
   if (!parser.parse(QCoreApplication::arguments())) {
     std::fprintf(stderr, "zentra: %s\n", qPrintable(parser.errorText()));
@@ -133,6 +136,18 @@ int main(int argc, char** argv) {
   window.SetServiceMode(parser.isSet(serviceOption) ||
                         qEnvironmentVariable("ZENTRA_SERVICE").trimmed() == "1");
   window.show();
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) {
+    std::fprintf(stderr, "zentra: one frequency table at a time (%lld given)\n",
+                 static_cast<long long>(files.size()));
+    return 2;
+  }
+  if (!files.isEmpty()) {
+    const QString file = files.front();
+    QTimer::singleShot(0, &window, [&window, file] {
+      zentra::RunGuarded([&window, &file] { window.planMenu().OpenTable(file); });
+    });
+  }
   if (parser.isSet(connectOption)) {
     QTimer::singleShot(0, &window, [&window] {
       zentra::RunGuarded([&window] { window.ConnectFirstInterface(); });

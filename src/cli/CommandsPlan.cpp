@@ -14,6 +14,7 @@
 #include "files/GroupCoordination.h"
 #include "files/IniFile.h"
 #include "files/TablePlan.h"
+#include "plan/Exclusions.h"
 #include "plan/Suggest.h"
 
 namespace zentra::cli {
@@ -34,7 +35,11 @@ struct CheckedGroup {
 
 struct PlanArgs {
   std::string file, group, range, step, toGroup, toFile, csv, to;
-  std::vector<std::string> keep;
+  std::vector<std::string> keep, exclude, onAir;
+  std::string tvChannels, scan;
+  int tvRaster = 8;
+  double thresholdDbm = kDefaultThresholdDbm;
+  static constexpr double kDefaultThresholdDbm = -80;
   int count = 0;
   bool device = false, all = false, hideRest = false;
   plan::Guards guards;
@@ -80,16 +85,42 @@ std::string ConflictLine(const Conflict& c) {
          std::to_string(c.distanceKHz()) + " kHz off";
 }
 
+// The marks of each group: each checked on its own, or all of them as one show whose
+// carriers are on air together.
+std::vector<std::vector<ChannelMark>> MarkGroups(const std::vector<CheckedGroup>& groups,
+                                                 const plan::Guards& guards, bool together) {
+  std::vector<std::vector<ChannelMark>> out;
+  if (!together) {
+    for (const CheckedGroup& g : groups) out.push_back(plan::MarkChannels(g.rowsKHz, guards));
+    return out;
+  }
+  std::vector<std::optional<int32_t>> rows;
+  for (const CheckedGroup& g : groups) rows.insert(rows.end(), g.rowsKHz.begin(), g.rowsKHz.end());
+  const std::vector<ChannelMark> marks = plan::MarkChannels(rows, guards);
+  size_t at = 0;
+  for (const CheckedGroup& g : groups) {
+    out.emplace_back(marks.begin() + static_cast<std::ptrdiff_t>(at),
+                     marks.begin() + static_cast<std::ptrdiff_t>(at + g.rowsKHz.size()));
+    at += g.rowsKHz.size();
+  }
+  return out;
+}
+
 // Prints the check of every group; returns the number of conflicts found.
 size_t PrintChecks(const std::vector<CheckedGroup>& groups, const plan::Guards& guards, bool json,
-                   bool all, bool& complete) {
+                   bool all, bool together, bool& complete) {
   constexpr size_t kLinesPerChannel = 10;
   size_t total = 0;
   complete = true;
   std::vector<std::string> jsonGroups;
-  if (!json) std::printf("Guards: %s\n", GuardsText(guards).c_str());
-  for (const CheckedGroup& g : groups) {
-    const std::vector<ChannelMark> marks = plan::MarkChannels(g.rowsKHz, guards);
+  if (!json) {
+    std::printf("Guards: %s\n", GuardsText(guards).c_str());
+    if (together) std::printf("Groups on air together: checked as one show\n");
+  }
+  const std::vector<std::vector<ChannelMark>> groupMarks = MarkGroups(groups, guards, together);
+  for (size_t gi = 0; gi < groups.size(); ++gi) {
+    const CheckedGroup& g = groups[gi];
+    const std::vector<ChannelMark>& marks = groupMarks[gi];
     size_t onAir = 0, count = 0;
     for (size_t i = 0; i < marks.size(); ++i) {
       onAir += g.rowsKHz[i] ? 1 : 0;
@@ -129,6 +160,7 @@ size_t PrintChecks(const std::vector<CheckedGroup>& groups, const plan::Guards& 
   if (json) {
     JsonObject o;
     o.AddRaw("guards", GuardsJson(guards)).AddRaw("groups", JsonArray(jsonGroups));
+    o.Add("together", together);
     o.Add("conflicts", static_cast<long long>(total)).Add("clean", total == 0 && complete);
     std::printf("%s\n", o.str().c_str());
   }
@@ -159,6 +191,30 @@ int Finish(size_t conflicts, bool complete) {
   return conflicts == 0 && complete ? kExitOk : kExitFailed;
 }
 
+// "00, 01, SYNC": the groups a table has.
+std::string GroupLabels(const plan::FrequencyTable& table) {
+  std::string out;
+  for (const plan::TableGroup& t : table.groups) out += (out.empty() ? "" : ", ") + t.label();
+  return out;
+}
+
+// The table groups --groups-on-air names; false (the error printed) for one the table
+// has not.
+bool TableGroupsOnAir(const PlanArgs& a, const plan::FrequencyTable& table, const std::string& file,
+                      std::vector<const plan::TableGroup*>& out) {
+  const std::string offered = GroupLabels(table);
+  for (const std::string& typed : a.onAir) {
+    const auto n = GroupNumber(typed);
+    const plan::TableGroup* t = n ? table.Find(false, *n) : nullptr;
+    if (!t) {
+      PrintError("--groups-on-air: no group '" + typed + "' in " + file + " (groups: " + offered + ")");
+      return false;
+    }
+    out.push_back(t);
+  }
+  return true;
+}
+
 int CheckFile(const PlanArgs& a, bool json) {
   IniFile ini;
   std::string error;
@@ -168,9 +224,17 @@ int CheckFile(const PlanArgs& a, bool json) {
     return kExitFailed;
   }
   std::vector<CheckedGroup> groups;
-  std::string offered;
-  for (const plan::TableGroup& t : table.groups) {
-    offered += (offered.empty() ? "" : ", ") + t.label();
+  const std::string offered = GroupLabels(table);
+  if (!a.onAir.empty()) {
+    if (!a.group.empty()) {
+      PrintError("Choose one of --group and --groups-on-air");
+      return kExitUsage;
+    }
+    std::vector<const plan::TableGroup*> onAir;
+    if (!TableGroupsOnAir(a, table, a.file, onAir)) return kExitUsage;
+    for (const plan::TableGroup* t : onAir) groups.push_back(FromTable(*t));
+  }
+  for (const plan::TableGroup& t : a.onAir.empty() ? table.groups : std::vector<plan::TableGroup>{}) {
     const bool wanted = a.group.empty() ? !t.sync
                         : t.sync        ? a.group == "sync" || a.group == "SYNC"
                                         : GroupNumber(a.group) == t.number;
@@ -182,7 +246,7 @@ int CheckFile(const PlanArgs& a, bool json) {
     return kExitUsage;
   }
   bool complete = true;
-  const size_t n = PrintChecks(groups, a.guards, json, a.all || json, complete);
+  const size_t n = PrintChecks(groups, a.guards, json, a.all || json, !a.onAir.empty(), complete);
   return Finish(n, complete);
 }
 
@@ -210,27 +274,71 @@ CheckedGroup FromView(const TDeviceData& d, const GroupView& view) {
 
 int CheckDevice(Session& s, const PlanArgs& a, bool json) {
   TDeviceData& d = s.data();
-  int group = d.curGroup >= 0 ? d.curGroup : 0;
-  if (!a.group.empty()) {
-    const auto g = PickDeviceGroup(d, a.group, true);
-    if (!g) return kExitUsage;
-    group = *g;
+  std::vector<int> picked;
+  if (!a.onAir.empty() && !a.group.empty()) {
+    PrintError("Choose one of --group and --groups-on-air");
+    return kExitUsage;
   }
-  const GroupView view = ReadGroup(s.link(), d, group);
+  for (const std::string& typed : a.onAir) {
+    const auto g = PickDeviceGroup(d, typed, false);
+    if (!g) return kExitUsage;
+    picked.push_back(*g);
+  }
+  if (picked.empty()) {
+    int group = d.curGroup >= 0 ? d.curGroup : 0;
+    if (!a.group.empty()) {
+      const auto g = PickDeviceGroup(d, a.group, true);
+      if (!g) return kExitUsage;
+      group = *g;
+    }
+    picked.push_back(group);
+  }
+  std::vector<CheckedGroup> groups;
+  for (int g : picked) groups.push_back(FromView(d, ReadGroup(s.link(), d, g)));
   bool complete = true;
-  const size_t n = PrintChecks({FromView(d, view)}, a.guards, json, a.all || json, complete);
+  const size_t n = PrintChecks(groups, a.guards, json, a.all || json, !a.onAir.empty(), complete);
   return Finish(n, complete);
+}
+
+// Every excluded range the options give: typed ranges, TV channels, a scan above its
+// threshold. False (the error printed) for an option that cannot be read.
+bool CollectExclusions(const PlanArgs& a, std::vector<plan::FreqRange>& out) {
+  for (const std::string& typed : a.exclude) {
+    const auto r = plan::ParseRangeMHz(typed);
+    if (!r) {
+      PrintError("--exclude " + typed + ": takes MHZ-MHZ, e.g. 606-614");
+      return false;
+    }
+    out.push_back(*r);
+  }
+  if (a.tvRaster != 8 && a.tvRaster != 6) {
+    PrintError("--tv-raster takes 8 (channel 21 = 470-478 MHz) or 6 (channel 14 = 470-476 MHz)");
+    return false;
+  }
+  std::string error;
+  const auto raster = a.tvRaster == 8 ? plan::TvRaster::Europe8MHz : plan::TvRaster::America6MHz;
+  if (!a.tvChannels.empty() && !plan::ParseTvChannels(a.tvChannels, raster, out, error)) {
+    PrintError("--tv-channels: " + error);
+    return false;
+  }
+  if (!a.scan.empty()) {
+    const plan::ScanImport scan = ReadScanFile(a.scan);
+    if (!scan.ok) {
+      PrintError(scan.error);
+      return false;
+    }
+    for (const plan::FreqRange& r : plan::OccupiedRanges(scan.points, a.thresholdDbm)) out.push_back(r);
+  }
+  out = plan::MergeRanges(std::move(out));
+  return true;
 }
 
 // "470-542" or "470.000-542.500" (MHz).
 bool ParseRange(const std::string& text, int32_t& low, int32_t& high) {
-  const size_t dash = text.find('-');
-  if (dash == std::string::npos) return false;
-  const auto lo = plan::ParseMHz(std::string_view(text).substr(0, dash));
-  const auto hi = plan::ParseMHz(std::string_view(text).substr(dash + 1));
-  if (!lo || !hi || *lo <= 0 || *lo >= *hi) return false;
-  low = *lo;
-  high = *hi;
+  const auto r = plan::ParseRangeMHz(text);
+  if (!r) return false;
+  low = r->lowKHz;
+  high = r->highKHz;
   return true;
 }
 
@@ -294,6 +402,15 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
   }
   int32_t stepHz = 0;
   if (!ParseStep(a.step, stepHz)) return kExitUsage;
+  std::vector<plan::FreqRange> excluded;
+  if (!CollectExclusions(a, excluded)) return kExitUsage;
+  for (int32_t f : request.keptKHz) {
+    if (const plan::FreqRange* r = plan::ExcludedBy(f, excluded)) {
+      PrintError("--keep " + plan::MHzText(f) + " lies in an excluded range (" + plan::RangeText(*r) + ", " +
+                 r->source + ")");
+      return kExitUsage;
+    }
+  }
 
   IniFile target;
   plan::FrequencyTable targetTable;  // refused before the search if it cannot be read
@@ -341,6 +458,15 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
       if (!g) return kExitUsage;
       group = *g;
     }
+    for (const std::string& typed : a.onAir) {
+      const auto g = PickDeviceGroup(d, typed, false);
+      if (!g) return kExitUsage;
+      if (*g == group && !a.toGroup.empty()) continue;  // the group being coordinated
+      const GroupView view = ReadGroup(s.link(), d, *g);
+      for (const auto& f : OnAirRows(view)) {
+        if (f) request.onAirKHz.push_back(*f);
+      }
+    }
   } else {
     const plan::CsvLimits limits = CsvLimitsOf(target);
     if (!ranged && !limits.lowKHz) {
@@ -367,6 +493,19 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
       group = targetTable.groups[0].number;
     }
   }
+  if (!onDevice && !a.onAir.empty()) {
+    if (a.toFile.empty()) {
+      PrintError("--groups-on-air takes the groups of the --to-file table or of the transmitter");
+      return kExitUsage;
+    }
+    std::vector<const plan::TableGroup*> onAir;
+    if (!TableGroupsOnAir(a, targetTable, a.toFile, onAir)) return kExitUsage;
+    for (const plan::TableGroup* t : onAir) {
+      if (t->number == group) continue;  // the group being coordinated
+      for (int32_t f : t->ActiveKHz()) request.onAirKHz.push_back(f);
+    }
+  }
+  request.candidatesKHz = plan::WithoutExcluded(request.candidatesKHz, excluded);
   const bool writing = !a.toGroup.empty() || !a.toFile.empty();
   if (a.hideRest && !writing) {
     PrintError("--hide-rest goes with --to-group or --to-file");
@@ -385,9 +524,11 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
   const plan::SuggestResult r = plan::SuggestFrequencies(request);
   if (r.status == plan::SuggestStatus::KeptConflict) {
     PrintError(r.message + ":");
-    for (const Conflict& c : r.conflicts) {
-      PrintError("  " + plan::MHzText(c.victimKHz) + " MHz: " + plan::ConflictText(c));
+    constexpr size_t kShown = 10;
+    for (size_t i = 0; i < r.conflicts.size() && i < kShown; ++i) {
+      PrintError("  " + plan::MHzText(r.conflicts[i].victimKHz) + " MHz: " + plan::ConflictText(r.conflicts[i]));
     }
+    if (r.conflicts.size() > kShown) PrintError("  ... " + std::to_string(r.conflicts.size() - kShown) + " more");
     return kExitUsage;
   }
   if (!r.offered()) {
@@ -403,8 +544,22 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
     o.AddRaw("guards", GuardsJson(a.guards));
     o.Add("freqKHz", std::vector<long long>(r.freqsKHz.begin(), r.freqsKHz.end()));
     o.Add("keptKHz", std::vector<long long>(request.keptKHz.begin(), request.keptKHz.end()));
+    o.Add("onAirKHz", std::vector<long long>(request.onAirKHz.begin(), request.onAirKHz.end()));
+    std::vector<std::string> ranges;
+    for (const plan::FreqRange& e : excluded) {
+      JsonObject x;
+      x.Add("lowKHz", e.lowKHz).Add("highKHz", e.highKHz).Add("source", e.source);
+      ranges.push_back(x.str());
+    }
+    o.AddRaw("excluded", JsonArray(ranges));
     std::printf("%s\n", o.str().c_str());
   } else {
+    for (const plan::FreqRange& e : excluded) {
+      std::printf("Excluded %s MHz (%s)\n", plan::RangeText(e).c_str(), e.source.c_str());
+    }
+    if (!request.onAirKHz.empty()) {
+      std::printf("Checked with %zu carrier(s) of the groups on air together\n", request.onAirKHz.size());
+    }
     std::printf("%zu compatible frequencies in %s-%s MHz (step %s kHz, %zu candidates; %s), checked clean:\n",
                 r.freqsKHz.size(), plan::MHzText(low).c_str(), plan::MHzText(high).c_str(),
                 plan::MHzText(stepHz).c_str(), request.candidatesKHz.size(), GuardsText(a.guards).c_str());
@@ -436,20 +591,7 @@ int Suggest(Session& s, const PlanArgs& a, bool json) {
     plan::TableGroup g;
     if (const plan::TableGroup* old = targetTable.Find(false, group)) g = *old;
     g.number = group;
-    const size_t count = a.hideRest ? std::max(r.freqsKHz.size(), channelLimit) : r.freqsKHz.size();
-    for (size_t c = 0; c < count; ++c) {
-      auto it = std::find_if(g.channels.begin(), g.channels.end(),
-                             [&](const plan::TableChannel& ch) { return ch.channel == static_cast<int>(c); });
-      if (it == g.channels.end()) {
-        plan::TableChannel added;
-        added.channel = static_cast<int>(c);
-        it = g.channels.insert(g.channels.end(), added);
-      }
-      if (c < r.freqsKHz.size()) it->freqKHz = r.freqsKHz[c];
-      if (a.hideRest) it->hidden = c < r.freqsKHz.size() ? plan::Flag::Clear : plan::Flag::Set;
-    }
-    std::sort(g.channels.begin(), g.channels.end(),
-              [](const plan::TableChannel& x, const plan::TableChannel& y) { return x.channel < y.channel; });
+    PlaceSetInGroup(g, r.freqsKHz, a.hideRest, channelLimit);
     MergeTablePlan(plan::FrequencyTable{{g}}, target);
     if (target.Save(a.toFile) != IniFile::Status::Ok) {
       PrintError(target.errorText());
@@ -483,6 +625,8 @@ void AddPlanCommands(CLI::App& app, ChosenCommand& chosen) {
   check->add_flag("--device", a->device, "Check a group read from the transmitter");
   check->add_option("--group", a->group, "Only this group (file: the section number, e.g. 00; transmitter: as listed)");
   check->add_flag("--all", a->all, "List every conflict (default: at most 10 per channel)");
+  check->add_option("--groups-on-air", a->onAir, "Check these groups together, as one show (e.g. 00,01,02)")
+      ->delimiter(',');
   AddGuardOptions(check, a->guards);
   check->callback([&chosen, a] {
     chosen.name = "plan check";
@@ -506,6 +650,16 @@ void AddPlanCommands(CLI::App& app, ChosenCommand& chosen) {
   suggest->add_flag("--hide-rest", a->hideRest,
                     "With --to-group/--to-file: make the written channels visible and hide the others");
   suggest->add_option("--group", a->group, "With --to-file: the group section number (default: the file's first, else 00)");
+  suggest->add_option("--exclude", a->exclude, "Keep carriers out of MHZ-MHZ (repeat or separate by commas)")
+      ->delimiter(',');
+  suggest->add_option("--tv-channels", a->tvChannels, "Keep carriers out of these TV channels, e.g. 21,24-26");
+  suggest->add_option("--tv-raster", a->tvRaster, "TV channel raster in MHz: 8 (21 = 470-478) or 6 (14 = 470-476)")
+      ->check(CLI::IsMember({6, 8}));
+  suggest->add_option("--scan", a->scan, "Spectrum scan CSV (frequency, dBm): keep carriers out of what is occupied");
+  suggest->add_option("--threshold", a->thresholdDbm, "With --scan: a level above this (dBm) is occupied (default -80)");
+  suggest->add_option("--groups-on-air", a->onAir,
+                      "Groups on air at the same time (e.g. 00,01): their carriers count in every check")
+      ->delimiter(',');
   AddGuardOptions(suggest, a->guards);
   suggest->callback([&chosen, a] {
     chosen.name = "plan suggest";

@@ -19,7 +19,16 @@ std::vector<std::optional<int32_t>> OnAirRows(const GroupView& view) {
 }
 
 std::vector<plan::ChannelMark> GroupConflictMarks(const GroupView& view, const plan::Guards& guards) {
-  std::vector<plan::ChannelMark> marks = plan::MarkChannels(OnAirRows(view), guards);
+  return GroupConflictMarks(view, guards, {});
+}
+
+std::vector<plan::ChannelMark> GroupConflictMarks(const GroupView& view, const plan::Guards& guards,
+                                                  const std::vector<int32_t>& onAirKHz) {
+  std::vector<std::optional<int32_t>> rows = OnAirRows(view);
+  const size_t own = rows.size();
+  rows.insert(rows.end(), onAirKHz.begin(), onAirKHz.end());
+  std::vector<plan::ChannelMark> marks = plan::MarkChannels(rows, guards);
+  marks.resize(own);
   marks.resize(view.rows.size());  // SYNC: the rows past the first stay unmarked
   return marks;
 }

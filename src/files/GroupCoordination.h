@@ -23,6 +23,10 @@ std::vector<std::optional<int32_t>> OnAirRows(const GroupView& view);
 // suffer a conflict and the tool tip naming each product. The grid asks again after
 // every read of the shown group.
 std::vector<plan::ChannelMark> GroupConflictMarks(const GroupView& view, const plan::Guards& guards);
+// The same with the carriers of other groups on air at the same time: they count as
+// makers and victims, but only the view's rows are marked.
+std::vector<plan::ChannelMark> GroupConflictMarks(const GroupView& view, const plan::Guards& guards,
+                                                  const std::vector<int32_t>& onAirKHz);
 
 // Where the transmitter can put a carrier between lowKHz and highKHz: the points of its
 // tuning step inside its range whose sub-band allows power. Empty while the step has not

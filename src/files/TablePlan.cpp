@@ -192,6 +192,24 @@ void MergeTablePlan(const plan::FrequencyTable& table, IniFile& ini) {
   }
 }
 
+void PlaceSetInGroup(plan::TableGroup& g, const std::vector<int32_t>& freqsKHz, bool hideRest,
+                     size_t channelCount) {
+  const size_t count = hideRest ? std::max(freqsKHz.size(), channelCount) : freqsKHz.size();
+  for (size_t c = 0; c < count; ++c) {
+    auto it = std::find_if(g.channels.begin(), g.channels.end(),
+                           [&](const TableChannel& ch) { return ch.channel == static_cast<int>(c); });
+    if (it == g.channels.end()) {
+      TableChannel added;
+      added.channel = static_cast<int>(c);
+      it = g.channels.insert(g.channels.end(), added);
+    }
+    if (c < freqsKHz.size()) it->freqKHz = freqsKHz[c];
+    if (hideRest) it->hidden = c < freqsKHz.size() ? Flag::Clear : Flag::Set;
+  }
+  std::sort(g.channels.begin(), g.channels.end(),
+            [](const TableChannel& x, const TableChannel& y) { return x.channel < y.channel; });
+}
+
 plan::CsvLimits CsvLimitsOf(const IniFile& ini) {
   plan::CsvLimits limits;
   const int low = ini.ReadInteger("DATA", "FreqMin", -1), high = ini.ReadInteger("DATA", "FreqMax", -1);
@@ -206,6 +224,18 @@ plan::CsvLimits CsvLimitsOf(const IniFile& ini) {
   const int groups = ini.ReadInteger("DATA", "Groups", 0);
   if (groups >= 1 && groups <= 40) limits.maxGroupNumber = groups;
   return limits;
+}
+
+plan::ScanImport ReadScanFile(const std::string& path) {
+  std::string text, error;
+  if (ReadWholeFile(path, IniFile::kMaxFileBytes * 4, text, error) != TextFileStatus::Ok) {
+    plan::ScanImport failed;
+    failed.error = error;
+    return failed;
+  }
+  plan::ScanImport scan = plan::ParseScanCsv(text);
+  if (!scan.ok) scan.error = path + ", " + scan.error;
+  return scan;
 }
 
 bool OpenTableFile(const std::string& path, bool allowMissing, IniFile& ini, std::string& error) {

@@ -11,8 +11,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "files/FileProgress.h"
+#include "plan/Exclusions.h"
 #include "plan/TableCsv.h"
 
 namespace zentra {
@@ -27,6 +29,13 @@ bool ReadTablePlan(const IniFile& ini, plan::FrequencyTable& table, std::string&
 // the order a save writes them); every other section stays as it is. Sections end up
 // in the order DATA (and any other), groups ascending, SYNC.
 void MergeTablePlan(const plan::FrequencyTable& table, IniFile& ini);
+
+// A coordinated set into a group of a table: channel c (from 00) takes the c-th
+// frequency. With hideRest the set's channels are made visible and every other channel
+// up to channelCount hidden, so exactly the set is on air; otherwise the channels past
+// the set stay as they were.
+void PlaceSetInGroup(plan::TableGroup& group, const std::vector<int32_t>& freqsKHz, bool hideRest,
+                     size_t channelCount);
 
 // The checks an imported table must pass, from the file's DATA section (range, step,
 // channel count) where it has one.
@@ -45,6 +54,9 @@ struct CsvImportLimits {
 };
 FileOpResult ImportTableCsv(const std::string& csvPath, const std::string& qdfPath,
                             const CsvImportLimits& limits);
+
+// Reads a spectrum scan export (see plan/Exclusions.h); the error names the file.
+plan::ScanImport ReadScanFile(const std::string& path);
 
 // Reads a .qdf into ini; a missing file gives an empty ini when allowMissing is set.
 // False, with a message, when the file cannot be read.

@@ -218,7 +218,8 @@ std::vector<std::vector<int32_t>> PlanSet::Culprits(size_t u) const {
 
 struct Prepared {
   std::vector<int32_t> candidates;
-  std::vector<int32_t> kept;
+  std::vector<int32_t> kept;   // the group's pinned carriers
+  std::vector<int32_t> onAir;  // the other groups' carriers
   int64_t base = 0, top = 0;
 };
 
@@ -234,30 +235,43 @@ bool Prepare(const SuggestRequest& r, Prepared& p, SuggestResult& result) {
   }
   p.kept = r.keptKHz;
   std::sort(p.kept.begin(), p.kept.end());
+  p.onAir = r.onAirKHz;
+  std::sort(p.onAir.begin(), p.onAir.end());
   for (int32_t f : r.keptKHz) {
     if (f <= 0) {
       result.message = "Kept frequencies must be above 0 kHz";
       return false;
     }
   }
-  result.conflicts = CheckPlan(p.kept, r.guards);
+  for (int32_t f : r.onAirKHz) {
+    if (f <= 0) {
+      result.message = "Frequencies on air must be above 0 kHz";
+      return false;
+    }
+  }
+  std::vector<int32_t> fixed = p.kept;
+  fixed.insert(fixed.end(), p.onAir.begin(), p.onAir.end());
+  result.conflicts = ConflictsInvolving(CheckPlan(fixed, r.guards), p.kept);
   if (!result.conflicts.empty()) {
     result.status = SuggestStatus::KeptConflict;
-    result.message = "The kept frequencies conflict with each other";
+    result.message = p.onAir.empty() ? "The kept frequencies conflict with each other"
+                                     : "The kept frequencies and those of the groups on air conflict "
+                                       "with each other";
     return false;
   }
   p.candidates = r.candidatesKHz;
   std::sort(p.candidates.begin(), p.candidates.end());
   p.candidates.erase(std::unique(p.candidates.begin(), p.candidates.end()), p.candidates.end());
+  std::sort(fixed.begin(), fixed.end());
   std::erase_if(p.candidates, [&](int32_t f) {
-    return f <= 0 || std::binary_search(p.kept.begin(), p.kept.end(), f);
+    return f <= 0 || std::binary_search(fixed.begin(), fixed.end(), f);
   });
   if (p.candidates.size() > kMaxCandidates) {
     result.message = "Too many candidate frequencies (at most " + std::to_string(kMaxCandidates) + ")";
     return false;
   }
   std::vector<int32_t> all = p.candidates;
-  all.insert(all.end(), p.kept.begin(), p.kept.end());
+  all.insert(all.end(), fixed.begin(), fixed.end());
   if (all.empty()) {
     p.base = p.top = 1;
     return true;
@@ -274,27 +288,58 @@ bool Prepare(const SuggestRequest& r, Prepared& p, SuggestResult& result) {
   return true;
 }
 
-// The set as offered: re-checked, never offered with a conflict.
-SuggestResult Offer(const PlanSet& set, int count, const Guards& guards) {
+// The set as offered: re-checked together with the groups on air, never offered with a
+// conflict; the other groups' carriers are not part of it.
+SuggestResult Offer(const PlanSet& set, int count, const Guards& guards,
+                    const std::vector<int32_t>& onAir) {
   SuggestResult result;
-  result.freqsKHz = set.frequencies();
-  const std::vector<Conflict> recheck = CheckPlan(result.freqsKHz, guards);
+  std::vector<int32_t> all = set.frequencies();
+  std::vector<int32_t> own = all;
+  for (int32_t f : onAir) own.erase(std::find(own.begin(), own.end(), f));
+  const std::vector<Conflict> recheck = ConflictsInvolving(CheckPlan(all, guards), own);
   if (!recheck.empty()) {
     result.status = SuggestStatus::Refused;
     result.message = "Internal error: the suggested set did not pass the check";
     result.conflicts = recheck;
-    result.freqsKHz.clear();
     return result;
   }
+  result.freqsKHz = std::move(own);
   result.status = static_cast<int>(result.freqsKHz.size()) >= count ? SuggestStatus::Complete
                                                                     : SuggestStatus::Partial;
   return result;
 }
 
+// Reports the share of the work budget used to the request's callback, about every
+// kEvery visits, and remembers when it asked to stop.
+class Progress {
+ public:
+  Progress(const PlanSet& set, const std::function<bool(double)>& callback, uint64_t budget)
+      : set_(set), callback_(callback), budget_(budget) {}
+  // False once the callback asked to stop.
+  bool Go() {
+    if (stopped_) return false;
+    if (!callback_ || set_.work() < next_) return true;
+    next_ = set_.work() + kEvery;
+    const double share = std::min(1.0, static_cast<double>(set_.work()) / static_cast<double>(budget_));
+    stopped_ = !callback_(share);
+    return !stopped_;
+  }
+  bool stopped() const { return stopped_; }
+
+ private:
+  static constexpr uint64_t kEvery = 1'000'000;
+  const PlanSet& set_;
+  const std::function<bool(double)>& callback_;
+  uint64_t budget_;
+  uint64_t next_ = 0;
+  bool stopped_ = false;
+};
+
 // Iterated local search over the candidates, from the set of the first pass.
 class Search {
  public:
-  Search(PlanSet& set, size_t want) : set_(set), want_(want), rng_(0x5A3E7A11ull) {}
+  Search(PlanSet& set, size_t want, Progress& progress)
+      : set_(set), want_(want), progress_(progress), rng_(0x5A3E7A11ull) {}
 
   bool done() const { return set_.size() >= want_; }
 
@@ -378,7 +423,7 @@ class Search {
     const uint64_t stop = set_.work() + work;
     LocalOptimum();
     std::vector<size_t> best = set_.chosen();
-    for (int round = 0; round < rounds && !done() && set_.work() < stop; ++round) {
+    for (int round = 0; round < rounds && !done() && set_.work() < stop && progress_.Go(); ++round) {
       Perturb();
       LocalOptimum();
       if (set_.chosen().size() > best.size()) {
@@ -393,6 +438,7 @@ class Search {
  private:
   PlanSet& set_;
   size_t want_;
+  Progress& progress_;
   Random rng_;
 };
 
@@ -401,9 +447,9 @@ class Search {
 // later carriers finds markedly larger sets than taking candidates in frequency order.
 // Wide ranges make this pass costly: past `work` visits (PlanSet::work) it stops, and the
 // plain pass completes the set.
-void LeastBlockingFill(PlanSet& set, size_t want, uint64_t work) {
+void LeastBlockingFill(PlanSet& set, size_t want, uint64_t work, Progress& progress) {
   std::vector<uint32_t> freePrefix;
-  while (set.size() < want && set.work() < work) {
+  while (set.size() < want && set.work() < work && progress.Go()) {
     set.FreePrefix(freePrefix);
     size_t best = SIZE_MAX;
     int64_t bestCost = INT64_MAX;
@@ -426,20 +472,38 @@ SuggestResult Suggest(const SuggestRequest& request, bool search) {
   if (!Prepare(request, p, refused)) return refused;
   PlanSet set(std::move(p.candidates), request.guards, p.base, p.top);
   for (int32_t f : p.kept) set.AddKept(f);
-  const size_t want = static_cast<size_t>(std::max(request.count, 0));
-  // Budgets in candidates visited: about 0.1 s for the first pass and 0.3 s for the local
-  // search on one core of today's machines, whatever the range; a 72 MHz range at 25 kHz
-  // stays well inside both.
-  constexpr uint64_t kFirstPassWork = 40'000'000, kSearchWork = 40'000'000;
-  if (search) LeastBlockingFill(set, want, kFirstPassWork);
+  for (int32_t f : p.onAir) set.AddKept(f);
+  const size_t want = static_cast<size_t>(std::max(request.count, 0)) + p.onAir.size();
+  // Budgets in candidates visited: about 0.1 s for the first pass and 0.5 s for the local
+  // search on one core of today's machines, whatever the range. The search stops as soon
+  // as it has enough, which a 72 MHz range at 25 kHz reaches in a small part of it.
+  constexpr uint64_t kFirstPassWork = 40'000'000, kSearchWork = 160'000'000;
+  Progress progress(set, request.progress, kFirstPassWork + kSearchWork);
+  if (search) LeastBlockingFill(set, want, kFirstPassWork, progress);
   for (size_t i = 0; i < set.candidateCount() && set.size() < want; ++i) {
     if (set.CanAdd(i)) set.Add(i);
   }
-  if (search && set.size() < want) Search(set, want).Run(request.effort, kSearchWork);
-  return Offer(set, request.count, request.guards);
+  if (search && set.size() < want && !progress.stopped()) {
+    Search(set, want, progress).Run(request.effort, kSearchWork);
+  }
+  SuggestResult result = Offer(set, request.count, request.guards, p.onAir);
+  result.cancelled = progress.stopped();
+  return result;
 }
 
 }  // namespace
+
+std::vector<Conflict> ConflictsInvolving(const std::vector<Conflict>& conflicts, std::vector<int32_t> own) {
+  std::sort(own.begin(), own.end());
+  const auto mine = [&](int64_t f) { return std::binary_search(own.begin(), own.end(), f); };
+  std::vector<Conflict> out;
+  for (const Conflict& c : conflicts) {
+    bool involved = mine(c.victimKHz);
+    for (int i = 0; i < c.makerCount && !involved; ++i) involved = mine(c.makersKHz[static_cast<size_t>(i)]);
+    if (involved) out.push_back(c);
+  }
+  return out;
+}
 
 SuggestResult SuggestFrequencies(const SuggestRequest& request) { return Suggest(request, true); }
 

@@ -8,11 +8,18 @@
 // others, then improves it by an iterated local search (swap one carrier for two, force
 // a random candidate in, refill). Both passes are bounded by the work they do (counted,
 // not timed) and the search uses a fixed seed, so the same request always gets the
-// same answer, in a fraction of a second on one core. It stops as soon as it has
-// enough. Every set it offers has been re-checked with CheckPlan.
+// same answer, in under a second on one core. It stops as soon as it has enough. Every
+// set it offers has been re-checked with CheckPlan.
+//
+// Groups on air together: the carriers of the other groups of a show are given as
+// `onAirKHz`. They take part in every check (a product of two carriers of one group can
+// land on a carrier of another) but are not part of the answer and not counted in N.
+// Conflicts among the other groups' carriers alone do not stop a set: it is clean when
+// nothing of it hurts them or is hurt by them.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,11 +30,15 @@ namespace zentra::plan {
 struct SuggestRequest {
   std::vector<int32_t> candidatesKHz;  // where new carriers may go (any order, repeats ignored)
   std::vector<int32_t> keptKHz;        // pinned carriers: part of every answer
+  std::vector<int32_t> onAirKHz;       // other groups' carriers on air at the same time
   int count = 0;                       // carriers wanted in all, the kept ones included
   Guards guards;
   // At most this many local-search rounds after the first pass; 0 = the first pass only.
   int effort = kDefaultEffort;
-  static constexpr int kDefaultEffort = 150;
+  static constexpr int kDefaultEffort = 20000;
+  // Called now and then with the share of the work budget used (0..1); returning false
+  // stops the search, which then offers the best set found so far (`cancelled` set).
+  std::function<bool(double)> progress;
 };
 
 enum class SuggestStatus {
@@ -42,11 +53,16 @@ struct SuggestResult {
   std::vector<int32_t> freqsKHz;    // the set offered, ascending, kept carriers included
   std::vector<Conflict> conflicts;  // KeptConflict: the conflicts among the kept carriers
   std::string message;
+  bool cancelled = false;           // the progress callback stopped the search
   bool offered() const { return status == SuggestStatus::Complete || status == SuggestStatus::Partial; }
 };
 
 // The best set within the search budget.
 SuggestResult SuggestFrequencies(const SuggestRequest& request);
+// The conflicts that involve one of `own` as victim or maker. Conflicts among the other
+// groups' carriers alone are theirs: a new set cannot mend them.
+std::vector<Conflict> ConflictsInvolving(const std::vector<Conflict>& conflicts, std::vector<int32_t> own);
+
 // One pass from the lowest candidate up, taking every candidate that fits (the baseline
 // the search is measured against).
 SuggestResult SuggestGreedy(const SuggestRequest& request);

@@ -22,6 +22,10 @@ using FileChooser = std::function<QString(QWidget* parent, const FileRequest& re
 QString ChooseFile(QWidget* parent, const FileRequest& request);
 FileChooser SetFileChooser(FileChooser chooser);
 
+// Asked before a save replaces an existing file.
+inline constexpr const char* kOverwriteTitle = "Warning!";
+inline constexpr const char* kOverwriteQuestion = "File exist Overwrite?\r\nYES = Overwrite\r\nNO = Cancel";
+
 // A question with Yes and No buttons and the information icon; true for Yes.
 using QuestionAsker =
     std::function<bool(QWidget* parent, const QString& title, const QString& text)>;

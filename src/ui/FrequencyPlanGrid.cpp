@@ -10,6 +10,7 @@
 #include "files/GroupCoordination.h"
 #include "link/IrLink.h"
 #include "link/LinkWait.h"
+#include "ui/FrequencyGridRows.h"
 #include "ui/FrequencyPlanView.h"
 #include "ui/TformFrequency.h"
 #include "ui/UserMessages.h"
@@ -19,10 +20,10 @@
 namespace zentra {
 
 namespace {
-enum Column { kChannelColumn = 0, kFrequencyColumn = 1, kLockColumn = 2, kHiddenColumn = 3 };
+constexpr int kFrequencyColumn = kGridFrequencyColumn;
+constexpr int kLockColumn = kGridLockColumn;
+constexpr int kHiddenColumn = kGridHiddenColumn;
 const QColor kTunedColour(255, 255, 0);
-// A channel that an intermodulation product or a too-close carrier would disturb.
-const QColor kConflictColour(255, 176, 160);
 const QColor kConflictFrame(200, 0, 0);
 }  // namespace
 
@@ -43,41 +44,17 @@ void FrequencyCellDelegate::PaintNormally(QPainter* painter, const QStyleOptionV
 // Showing the rows
 
 void FrequencyPlanView::SetCell(int row, int column, const QString& text) {
-  QTableWidget* grid = ui->gridFrequencies;
-  if (QTableWidgetItem* item = grid->item(row, column)) {
-    item->setText(text);
-  } else {
-    grid->setItem(row, column, new QTableWidgetItem(text));
-  }
+  SetGridCell(ui->gridFrequencies, row, column, text);
 }
 
 void FrequencyPlanView::ClearChannelCells() {
-  QTableWidget* grid = ui->gridFrequencies;
-  for (int row = 0; row < grid->rowCount(); ++row) {
-    SetCell(row, kChannelColumn, QString::asprintf("%02d", row));
-    for (int column = kFrequencyColumn; column <= kHiddenColumn; ++column) SetCell(row, column, {});
-    grid->item(row, kFrequencyColumn)->setBackground(QBrush());
-    grid->item(row, kFrequencyColumn)->setToolTip({});
-  }
+  ClearGridChannelCells(ui->gridFrequencies);
   marks_.clear();
 }
 
 void FrequencyPlanView::ShowChannelRows() {
-  const bool flags = state->device.channelFlagsSupported != 0;
-  const int rows = std::min<int>(ui->gridFrequencies->rowCount(), int(shown_.rows.size()));
-  for (int row = 0; row < rows; ++row) {
-    const ChannelRow& channel = shown_.rows[row];
-    // A read that failed leaves its cell empty (frequency) or as it was (flags).
-    SetCell(row, kFrequencyColumn,
-            channel.freqRead ? QString::fromLatin1(FormatMHz(channel.freqKHz).c_str()) : QString());
-    if (flags && channel.flagsRead) {
-      SetCell(row, kLockColumn, channel.locked ? "lock" : "");
-      SetCell(row, kHiddenColumn, channel.hidden ? "hidden" : "");
-    } else if (shown_.isSync) {
-      SetCell(row, kLockColumn, {});
-      SetCell(row, kHiddenColumn, {});
-    }
-  }
+  // A read that failed leaves its cell empty (frequency) or as it was (flags).
+  ShowGridRows(ui->gridFrequencies, shown_, state->device.channelFlagsSupported != 0);
   ShowConflictMarks();
 }
 
@@ -86,14 +63,7 @@ void FrequencyPlanView::ShowConflictMarks() {
   // guards; a write or a new read of the group shows them again.
   marks_ = shown_.isSync ? std::vector<plan::ChannelMark>{}
                          : GroupConflictMarks(shown_, plan::Guards{});
-  QTableWidget* grid = ui->gridFrequencies;
-  for (int row = 0; row < grid->rowCount(); ++row) {
-    QTableWidgetItem* item = grid->item(row, kFrequencyColumn);
-    if (!item) continue;
-    const bool conflict = HasConflict(row);
-    item->setBackground(conflict ? QBrush(kConflictColour) : QBrush());
-    item->setToolTip(conflict ? QString::fromStdString(marks_[row].toolTip()) : QString());
-  }
+  ShowGridConflictMarks(ui->gridFrequencies, marks_);
 }
 
 bool FrequencyPlanView::HasConflict(int row) const {

@@ -12,6 +12,7 @@
 #include "device/TDeviceData.h"
 #include "link/IrLink.h"
 #include "link/LinkWait.h"
+#include "ui/FrequencyGridRows.h"
 #include "ui/UserMessages.h"
 #include "ui/WindowState.h"
 #include "ui_FrequencyPlanView.h"
@@ -19,9 +20,6 @@
 namespace zentra {
 
 namespace {
-// Column widths of the frequency grid: channel, frequency, lock, hidden.
-constexpr int kGridColumnWidths[4] = {30, 80, 70, 70};
-constexpr int kGridRowHeight = 18;
 constexpr int kGroupNameLength = 8;
 constexpr int kSyncNameLength = 12;
 
@@ -33,10 +31,7 @@ FrequencyPlanView::FrequencyPlanView(QWidget* parent)
     : WindowView(parent), ui(std::make_unique<Ui::FrequencyPlanView>()) {
   ui->setupUi(this);
   QTableWidget* grid = ui->gridFrequencies;
-  for (int c = 0; c < 4; ++c) grid->setColumnWidth(c, kGridColumnWidths[c]);
-  grid->verticalHeader()->setVisible(false);
-  grid->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
-  grid->setHorizontalHeaderLabels({"CH", "Frequency", "Lock", "Hidden"});
+  SetUpFrequencyGrid(grid);
   grid->setItemDelegate(new FrequencyCellDelegate(*this, grid));
 }
 
@@ -87,8 +82,7 @@ void FrequencyPlanView::ShowReadResult(const FullReadResult& result) {
   ++generation_;
   const TDeviceData& d = state->device;
   QTableWidget* grid = ui->gridFrequencies;
-  const bool flags = d.channelFlagsSupported != 0;
-  grid->setHorizontalHeaderLabels({"CH", "Frequency", flags ? "Lock" : "-", flags ? "Hidden" : "-"});
+  SetFrequencyGridHeaders(grid, d.channelFlagsSupported != 0);
   grid->clearContents();
   grid->setRowCount(std::max(1, std::min<int>(d.channelCount, kMaxChannels)));
   ClearChannelCells();

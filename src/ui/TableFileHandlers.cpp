@@ -17,13 +17,6 @@
 
 namespace zentra {
 
-namespace {
-
-const char* const kOverwriteTitle = "Warning!";
-const char* const kOverwriteQuestion = "File exist Overwrite?\r\nYES = Overwrite\r\nNO = Cancel";
-
-}  // namespace
-
 TableFileHandlers::TableFileHandlers(WindowState& state, FrequencyPlanView& view,
                                      QObject* parent)
     : QObject(parent), state_(state), view_(view) {
@@ -35,23 +28,30 @@ TableFileHandlers::TableFileHandlers(WindowState& state, FrequencyPlanView& view
           [this] { RunGuarded([this] { btnFrequenciesLoadClick(); }); });
 }
 
-void TableFileHandlers::RunWalk(const std::function<FileOpResult(FileProgress&)>& walk) {
+FileOpResult RunTableWalk(WindowState& state, QPointer<TformProgress>& progress,
+                          const std::function<FileOpResult(FileProgress&)>& walk) {
   // A dialog left open from the walk before goes; each walk has its own.
-  if (progress_ && !progress_->running()) progress_->close();
-  auto* dialog = new TformProgress(state_.window);
-  progress_ = dialog;
+  if (progress && !progress->running()) progress->close();
+  auto* dialog = new TformProgress(state.window);
+  progress = dialog;
+  FileOpResult result;
   {
-    UpdatingScope updating(state_);
-    state_.busy = true;
+    UpdatingScope updating(state);
+    state.busy = true;
     {
       InputGate gate(dialog);
-      last_ = walk(*dialog);
+      result = walk(*dialog);
     }
-    state_.busy = false;
+    state.busy = false;
   }
   dialog->Finished();
   // Refused before it began (a file that cannot be read): the dialog never showed.
   if (!dialog->isVisible()) dialog->deleteLater();
+  return result;
+}
+
+void TableFileHandlers::RunWalk(const std::function<FileOpResult(FileProgress&)>& walk) {
+  last_ = RunTableWalk(state_, progress_, walk);
 }
 
 void TableFileHandlers::ShowLastResult() {

@@ -16,6 +16,12 @@ namespace zentra {
 class FrequencyPlanView;
 class WindowState;
 
+// Runs a table walk with a new progress dialog (kept in `progress`), the poll stepping
+// aside and user input held back from every other window. The caller tells the walk's
+// final message (after showing what changed); the dialog stays open with its memo.
+FileOpResult RunTableWalk(WindowState& state, QPointer<TformProgress>& progress,
+                          const std::function<FileOpResult(FileProgress&)>& walk);
+
 class TableFileHandlers : public QObject {
   Q_OBJECT
 

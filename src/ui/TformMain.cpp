@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -37,6 +38,7 @@
 #include "ui/ServiceView.h"
 #include "ui/SettingsPanelsView.h"
 #include "ui/TFormPowerProfile.h"
+#include "ui/PlanFileMenu.h"
 #include "ui/TableFileHandlers.h"
 #include "ui/UserMessages.h"
 #include "ui/WindowView.h"
@@ -77,6 +79,7 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   // The file operations have handler classes of their own, children of the window.
   new TableFileHandlers(*state_, *ui->frequencyPlan, this);
   new ConfigFileHandlers(*state_, ui->mnuLoadConfig, ui->mnuSaveConfig, this);
+  planMenu_ = new PlanFileMenu(*state_, *ui->frequencyPlan, ui->mnuFile, ui->FrequencyTable1, this);
   state_->updating = true;
   ShowPicture("PICTURE_LOGO");
   ui->ledError->setBackOnColor(QColor(255, 0, 0));
@@ -362,6 +365,14 @@ void TformMain::DeviceChangeHandler(const DeviceChange& change) {
 }
 
 void TformMain::mnuExitClick() { close(); }
+
+void TformMain::closeEvent(QCloseEvent* event) {
+  if (planMenu_->MayClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
 
 // ---------------------------------------------------------------------------------
 // Display

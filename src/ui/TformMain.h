@@ -28,6 +28,7 @@ class TformMain;
 namespace zentra {
 
 class CommandSet;
+class PlanFileMenu;
 class WindowView;
 
 class TformMain : public QMainWindow {
@@ -52,6 +53,8 @@ class TformMain : public QMainWindow {
   WindowState& state() { return *state_; }
   // The views of the window, in the order they are filled.
   const std::vector<WindowView*>& views() const { return views_; }
+  // The frequency planner's File menu entries and its offline plan window.
+  PlanFileMenu& planMenu() { return *planMenu_; }
 
   // Folders searched for the user guide (beside the program, then the installed one;
   // see HelpLocation.h) and how it is opened.
@@ -96,6 +99,8 @@ class TformMain : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // An offline plan with unsaved changes is asked about before the window closes.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ConnectHandlers();
@@ -123,6 +128,7 @@ class TformMain : public QMainWindow {
   std::unique_ptr<CommandSet> commands_;
   std::unique_ptr<WindowState> state_;
   std::vector<WindowView*> views_;
+  PlanFileMenu* planMenu_ = nullptr;
   std::unique_ptr<DeviceWatcher> watcher_;
   bool watching_ = false;
   QTimer* timerPing_ = nullptr;

@@ -73,6 +73,43 @@ TEST(CliPlanTest, SuggestionWrittenToTheTransmitterIsReadBack) {
   EXPECT_GT(Json(c)["conflicts"].toInt(), 0);
 }
 
+// Exclusions of every kind and a group on air, written into a file; the file then checks
+// clean with both groups on air together, and nothing lands in an excluded stretch.
+TEST(CliPlanTest, SuggestionKeepsOutOfExcludedRangesAndClearOfGroupsOnAir) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("show.qdf"), scan = dir.filePath("scan.csv");
+  QFile::copy(kHandMade, file);
+  QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+  {
+    QFile f(scan);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Freq [kHz];Level [dBm]\n");
+    for (int k = 470000; k <= 542000; k += 500) f.write(QString("%1;%2\n").arg(k).arg(k >= 530000 && k <= 534000 ? "-55,5" : "-98").toLatin1());
+  }
+  const CliRun s = RunCli({"--json", "plan", "suggest", "8", "--to-file", file, "--group", "00", "--hide-rest",
+                           "--exclude", "470-476,520-521", "--tv-channels", "23", "--scan", scan, "--threshold", "-80",
+                           "--groups-on-air", "02"});
+  ASSERT_EQ(s.code, kExitOk) << s.err;
+  const QJsonObject o = Json(s);
+  EXPECT_EQ(o["onAirKHz"].toArray().size(), 3);
+  const QJsonArray excluded = o["excluded"].toArray();
+  ASSERT_EQ(excluded.size(), 4);  // 470-476, TV 23 (486-494), 520-521, the scan's 530-534
+  EXPECT_EQ(excluded[3].toObject()["lowKHz"].toInt(), 529750);
+  EXPECT_EQ(excluded[3].toObject()["source"].toString(), "scan");
+  for (const auto& f : o["freqKHz"].toArray()) {
+    for (const auto& e : excluded) {
+      EXPECT_FALSE(f.toInt() >= e.toObject()["lowKHz"].toInt() && f.toInt() <= e.toObject()["highKHz"].toInt())
+          << f.toInt();
+    }
+  }
+  EXPECT_EQ(RunCli({"plan", "check", file, "--groups-on-air", "00,02"}).code, kExitOk);
+  const CliRun bad = RunCli({"plan", "suggest", "4", "--range", "470-480", "--tv-channels", "20"});
+  EXPECT_EQ(bad.code, kExitUsage);
+  EXPECT_NE(bad.err.find("channels 21 to 69"), std::string::npos) << bad.err;
+  EXPECT_EQ(RunCli({"plan", "suggest", "4", "--range", "470-480", "--groups-on-air", "01"}).code, kExitUsage);
+  EXPECT_EQ(RunCli({"plan", "suggest", "4", "--range", "470-480", "--scan", dir.filePath("none.csv")}).code, kExitUsage);
+}
+
 TEST(CliPlanTest, CsvExportImportAndARefusedLine) {
   QTemporaryDir dir;
   const QString csv = dir.filePath("t.csv"), qdf = dir.filePath("t.qdf");

@@ -94,3 +94,67 @@ TEST(StepGridTest, WholeKilohertzPointsOfTheStep) {
 }
 
 }  // namespace
+
+namespace {
+
+// Groups on air together: the other groups' carriers constrain the set but are not part
+// of it; a set that conflicts with them is never offered.
+TEST(SuggestTest, CarriersOfOtherGroupsOnAirCountInEveryCheck) {
+  SuggestRequest other;
+  other.candidatesKHz = StepGrid(470000, 494000, 25000);
+  other.count = 8;
+  const SuggestResult first = SuggestFrequencies(other);
+  ASSERT_EQ(first.status, SuggestStatus::Complete);
+
+  SuggestRequest r = other;
+  r.onAirKHz = first.freqsKHz;
+  const SuggestResult second = SuggestFrequencies(r);
+  ASSERT_EQ(second.status, SuggestStatus::Complete) << second.message;
+  EXPECT_EQ(second.freqsKHz.size(), 8u);
+  for (int32_t f : first.freqsKHz) EXPECT_FALSE(Contains(second.freqsKHz, f));
+  std::vector<int32_t> show = first.freqsKHz;
+  show.insert(show.end(), second.freqsKHz.begin(), second.freqsKHz.end());
+  EXPECT_TRUE(CheckPlan(show, r.guards).empty());
+  // The second group alone would have been the first set again.
+  EXPECT_TRUE(CheckPlan(second.freqsKHz, r.guards).empty());
+
+  // A kept frequency that conflicts with a group on air is refused before the search.
+  r.keptKHz = {first.freqsKHz[0] + 100};
+  const SuggestResult refused = SuggestFrequencies(r);
+  EXPECT_EQ(refused.status, SuggestStatus::KeptConflict);
+  EXPECT_NE(refused.message.find("groups on air"), std::string::npos);
+
+  // Groups on air that conflict among themselves do not stop a set that is clean
+  // against them.
+  SuggestRequest third = other;
+  third.onAirKHz = {500000, 501000, 499000};
+  const SuggestResult s3 = SuggestFrequencies(third);
+  ASSERT_EQ(s3.status, SuggestStatus::Complete) << s3.message;
+  std::vector<int32_t> all = s3.freqsKHz;
+  all.insert(all.end(), third.onAirKHz.begin(), third.onAirKHz.end());
+  EXPECT_FALSE(CheckPlan(all, third.guards).empty());
+  EXPECT_TRUE(ConflictsInvolving(CheckPlan(all, third.guards), s3.freqsKHz).empty());
+}
+
+TEST(SuggestTest, TheProgressCallbackCancelsWithTheBestSetSoFar) {
+  SuggestRequest r;
+  r.candidatesKHz = StepGrid(470000, 542000, 25000);
+  r.count = 40;  // more than the range holds: the search would use its whole budget
+  int calls = 0;
+  double last = -1;
+  bool rising = true;
+  r.progress = [&](double share) {
+    rising = rising && share >= last && share <= 1.0;
+    last = share;
+    return ++calls < 5;
+  };
+  const SuggestResult s = SuggestFrequencies(r);
+  EXPECT_EQ(calls, 5);
+  EXPECT_TRUE(rising);
+  EXPECT_TRUE(s.cancelled);
+  EXPECT_EQ(s.status, SuggestStatus::Partial);
+  EXPECT_FALSE(s.freqsKHz.empty());
+  EXPECT_TRUE(CheckPlan(s.freqsKHz, r.guards).empty());
+}
+
+}  // namespace

@@ -88,7 +88,9 @@ TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
   QStringList file;
   for (QAction* a : ui->mnuFile->actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, QStringList({"Load User Configuration", "Save User Configuration", "-",
-                               "Power Frequency Profile", "-", "Exit"}));
+                               "Open Frequency Table...", "New Frequency Table...", "Save Frequency Table",
+                               "Save As...", "-", "Coordinate...", "-", "Power Frequency Profile", "-",
+                               "Exit"}));
   EXPECT_EQ(ui->mnuHelpIndex->text(), "Index");
   EXPECT_EQ(ui->mnuHelpIndex->shortcut(), QKeySequence(Qt::Key_F1));
 }
