@@ -78,6 +78,11 @@ StationReportRead ParseStationReport(std::string_view text, const StationList& l
     result.ok = true;
     return result;
   }
+  const bool anyEntry = std::any_of(it + 1, records.end(), [&](const auto& r) { return !blank(r); });
+  if (!anyEntry) {  // only a header: nothing done yet, whichever list it was for
+    result.ok = true;
+    return result;
+  }
   if (it->fields != header) {
     result.error = "it is not the report of this list (its columns differ)";
     return result;

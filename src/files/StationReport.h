@@ -47,8 +47,9 @@ struct StationReportRead {
   std::string error;
   std::vector<StationEntry> entries;
 };
-// Reads a report written for this list. Refused: a header other than this list's report
-// has (another list, or not a report), a line it cannot read.
+// Reads a report written for this list. Refused: a report with lines whose header is not
+// the one of this list's report (another list, or not a report), a line it cannot read.
+// A file without any report line counts as nothing done yet.
 StationReportRead ParseStationReport(std::string_view text, const StationList& list);
 
 }  // namespace zentra
