@@ -53,16 +53,9 @@ std::string EntryJson(const StationList& list, const StationEntry& e) {
   return o.str();
 }
 
-// "line 3: name "Vocal 3", group 01, channel 05, 606.500 MHz"
 std::string NextText(const ProgrammingStation& station) {
   const auto next = station.NextLine();
-  if (!next) return "every line is done";
-  const StationLine& l = station.list().lines[*next];
-  std::string text = "line " + std::to_string(l.line);
-  if (l.nameGiven) text += ", name \"" + l.name + "\"";
-  text += ", group " + l.group + ", channel " + l.channel;
-  if (l.freqKHz) text += ", " + MHzText(*l.freqKHz) + " MHz";
-  return text;
+  return next ? StationLineText(station.list().lines[*next]) : "every line is done";
 }
 
 int RunStation(Session& session, const StationArgs& args) {

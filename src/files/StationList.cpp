@@ -288,6 +288,41 @@ StationListRead ReadStationList(const std::string& path) {
   return result;
 }
 
+namespace {
+
+std::string MenuListText(const std::vector<int>& boxes, const std::vector<MenuItemName>& names) {
+  std::string out;
+  for (int box : boxes) {
+    for (const auto& n : names)
+      if (n.box == box) out += std::string(out.empty() ? "" : ",") + n.name;
+  }
+  return out.empty() ? "none" : out;
+}
+
+}  // namespace
+
+std::string StationLineSettingsText(const StationLine& line) {
+  std::vector<std::string> parts;
+  for (const auto& [setting, typed] : line.settings) parts.push_back(std::string(NamedSettingName(setting)) + " " + typed);
+  if (line.lockItems) parts.push_back("Lock " + MenuListText(*line.lockItems, LockItemNames()));
+  if (line.hiddenItems) parts.push_back("Hidden " + MenuListText(*line.hiddenItems, HiddenItemNames()));
+  if (!line.config.empty()) parts.push_back("Config " + line.config);
+  std::string out;
+  for (const std::string& p : parts) out += (out.empty() ? "" : ", ") + p;
+  return out;
+}
+
+std::string StationLineText(const StationLine& line) {
+  std::string text = "line " + std::to_string(line.line);
+  if (line.nameGiven) text += ": name \"" + line.name + "\",";
+  else text += ":";
+  text += " group " + line.group + ", channel " + line.channel;
+  if (line.freqKHz) text += ", " + plan::MHzText(*line.freqKHz) + " MHz";
+  const std::string settings = StationLineSettingsText(line);
+  if (!settings.empty()) text += ", " + settings;
+  return text;
+}
+
 int GroupIndexFor(const TDeviceData& data, const std::string& group) {
   const ItemList items = GroupListItems(data);
   for (size_t i = 0; i < items.size(); ++i) {

@@ -68,6 +68,13 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
 // Reads the list file at path.
 StationListRead ReadStationList(const std::string& path);
 
+// What a line gives besides its name and tuning: "rf-power 10 mW, led-mode none, Lock
+// tuning,rf-power, Config show.qcf" ("" when nothing).
+std::string StationLineSettingsText(const StationLine& line);
+// The whole line for a prompt: "line 3: name "Vocal 3", group 01, channel 05, 512.500 MHz,
+// rf-power 10 mW".
+std::string StationLineText(const StationLine& line);
+
 // One line made ready for the transmitter in front of the window: group and channel as
 // the link numbers them, every value resolved against the transmitter's own lists.
 struct LinePlan {

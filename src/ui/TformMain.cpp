@@ -35,6 +35,7 @@
 #include "ui/PresetPanelView.h"
 #include "ui/ServiceView.h"
 #include "ui/SettingsPanelsView.h"
+#include "ui/StationHandlers.h"
 #include "ui/TFormPowerProfile.h"
 #include "ui/TableFileHandlers.h"
 #include "ui/UserMessages.h"
@@ -76,6 +77,7 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   // The file operations have handler classes of their own, children of the window.
   new TableFileHandlers(*state_, *ui->frequencyPlan, this);
   new ConfigFileHandlers(*state_, ui->mnuLoadConfig, ui->mnuSaveConfig, this);
+  new StationHandlers(*this, ui->mnuStation, this);
   state_->updating = true;
   ShowPicture("PICTURE_LOGO");
   ui->ledError->setBackOnColor(QColor(255, 0, 0));
