@@ -268,7 +268,16 @@ void TformStation::ShowState() {
     prompt = Text(OutcomeText(last).substr(0, OutcomeText(last).find(':'))) + ": take the transmitter away";
     colour = last.outcome == StationOutcome::Ok || last.outcome == StationOutcome::AlreadyDone ? kOkColour
                                                                                                  : kFailedColour;
-    next = Text(OutcomeText(last));
+    const QString line = "line " + QString::number(last.line);
+    switch (last.outcome) {
+      case StationOutcome::Ok: next = "It got " + line + "."; break;
+      case StationOutcome::AlreadyDone:
+        next = "It got " + line + " before and is not programmed again.";
+        break;
+      default: next = Text(OutcomeText(last)) + "\n" + line + " is still to be done."; break;
+    }
+    const auto following = station_->NextLine();
+    next += "\n\nNext: " + (following ? Text(StationLineText(list_->lines[*following])) : "every line is done");
   } else {
     prompt = "Present the next transmitter";
   }
@@ -288,6 +297,7 @@ void TformStation::ShowState() {
   Paint(ui->labelPrompt, colour);
   ui->labelNext->setText(next);
   const int lines = list_ ? static_cast<int>(list_->lines.size()) : 0;
+  ui->progressLines->setFormat(lines > 0 ? "%v of %m lines done" : "");
   ui->progressLines->setRange(0, std::max(lines, 1));
   ui->progressLines->setValue(station_ ? static_cast<int>(station_->linesDone()) : 0);
   UpdateButtons();
