@@ -19,16 +19,8 @@ namespace {
 constexpr std::size_t kMaxListBytes = 4u * 1024u * 1024u;
 constexpr size_t kLongestName = 12;  // the longest transmitter name of any model
 
-std::string Trim(std::string_view v) {
-  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
-  while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
-  return std::string(v);
-}
-
-std::string Lower(std::string v) {
-  for (char& c : v) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return v;
-}
+using plan::TrimField;
+using plan::LowerAscii;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -57,14 +49,14 @@ struct ColumnOf {
 };
 
 std::optional<ColumnOf> ColumnFor(const std::string& title) {
-  const std::string t = Lower(Trim(title));
+  const std::string t = LowerAscii(TrimField(title));
   static const std::pair<const char*, Column> fixed[] = {
       {"name", Column::Name},         {"group", Column::Group},
       {"channel", Column::Channel},   {"frequency", Column::Frequency},
       {"frequency (mhz)", Column::Frequency}, {"lock", Column::Lock},
       {"hidden", Column::Hidden},     {"config", Column::Config}};
   ColumnOf c;
-  c.title = Trim(title);
+  c.title = TrimField(title);
   if (t.empty()) return c;
   for (const auto& [name, kind] : fixed) {
     if (t == name) {
@@ -109,7 +101,7 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
   if (!plan::ParseCsv(text, records, result.error)) return result;
   auto blank = [](const plan::CsvRecord& r) {
     return std::all_of(r.fields.begin(), r.fields.end(),
-                       [](const std::string& f) { return Trim(f).empty(); });
+                       [](const std::string& f) { return TrimField(f).empty(); });
   };
   auto it = std::find_if(records.begin(), records.end(), [&](const auto& r) { return !blank(r); });
   if (it == records.end()) {
@@ -123,7 +115,7 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
     const auto column = ColumnFor(it->fields[i]);
     if (!column) {
       result.error = "line " + std::to_string(it->line) + ": unknown column " +
-                     Quoted(Trim(it->fields[i])) +
+                     Quoted(TrimField(it->fields[i])) +
                      " (Name, Group, Channel, Frequency, Lock, Hidden, Config or a setting "
                      "zentra-cli set takes)";
       return result;
@@ -165,7 +157,7 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
     if (r.fields.size() > columns.size()) {
       const bool extraEmpty = std::all_of(r.fields.begin() + static_cast<long>(columns.size()),
                                           r.fields.end(),
-                                          [](const std::string& f) { return Trim(f).empty(); });
+                                          [](const std::string& f) { return TrimField(f).empty(); });
       if (!extraEmpty) {
         return fail(std::to_string(r.fields.size()) + " fields, " + std::to_string(columns.size()) +
                     " expected");
@@ -178,7 +170,7 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
     line.line = r.line;
     for (size_t i = 0; i < columns.size(); ++i) {
       const ColumnOf& column = columns[i];
-      const std::string value = Trim(r.fields[i]);
+      const std::string value = TrimField(r.fields[i]);
       switch (column.kind) {
         case Column::Unnamed:
           if (!value.empty()) return fail("a value in a column without a name: " + Quoted(value));
@@ -198,7 +190,7 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
           line.nameGiven = !value.empty();
           break;
         case Column::Group: {
-          if (Lower(value) == "sync") {
+          if (LowerAscii(value) == "sync") {
             line.group = "SYNC";
             break;
           }

@@ -87,7 +87,8 @@ TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
   // Menus: File with its separators, Help with Index on F1.
   QStringList file;
   for (QAction* a : ui->mnuFile->actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, QStringList({"Load User Configuration", "Save User Configuration", "-",
+  EXPECT_EQ(file, QStringList({"Load User Configuration", "Save User Configuration",
+                               QString::fromUtf8("Programming Station\u2026"), "-",
                                "Power Frequency Profile", "-", "Exit"}));
   EXPECT_EQ(ui->mnuHelpIndex->text(), "Index");
   EXPECT_EQ(ui->mnuHelpIndex->shortcut(), QKeySequence(Qt::Key_F1));
