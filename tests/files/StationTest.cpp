@@ -30,11 +30,31 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+// The link with a hand on it: a test can change or drop a request before it goes out.
+class TamperingLink : public Transactor {
+ public:
+  explicit TamperingLink(Transactor& link) : link_(link) {}
+  bool Transact(const uint8_t* request, uint8_t n, uint8_t* response, uint8_t& length) override {
+    std::vector<uint8_t> q(request, request + n);
+    if (tamper && !tamper(q)) {
+      length = 0;
+      return false;
+    }
+    return link_.Transact(q.data(), static_cast<uint8_t>(q.size()), response, length);
+  }
+  // Returns false to drop the request (no answer).
+  std::function<bool(std::vector<uint8_t>&)> tamper;
+
+ private:
+  Transactor& link_;
+};
+
 // A simulated interface with its queue, connected, and a station over it. Each tick the
 // test drives is one tick of the station's poll.
 struct StationRig {
   std::shared_ptr<sim::SimWorld> world;
   std::unique_ptr<IrLink> link;
+  std::unique_ptr<TamperingLink> hand;
   TDeviceData data;
   PresetStore presets;
   QTemporaryDir dir;
@@ -48,6 +68,7 @@ struct StationRig {
     link = std::make_unique<IrLink>(world->platform());
     const auto entries = link->BuildInterfaceList();
     EXPECT_EQ(link->Connect(entries, 0), IrLink::ConnectResult::Connected);
+    hand = std::make_unique<TamperingLink>(*link);
     report = dir.filePath("report.csv").toStdString();
     Open(rows);
   }
@@ -55,7 +76,7 @@ struct StationRig {
   void Open(const std::string& rows) {
     StationListRead list = ParseStationList(rows, dir.path().toStdString());
     ASSERT_TRUE(list.ok) << list.error;
-    station = std::make_unique<ProgrammingStation>(*link, data, presets, std::move(list.list),
+    station = std::make_unique<ProgrammingStation>(*hand, data, presets, std::move(list.list),
                                                    report, link->interfaceKind);
     station->clock = [] { return std::string("2024-05-01 10:00:00"); };
     ASSERT_EQ(station->Start(), "");
@@ -261,6 +282,38 @@ TEST(Station, ALineRefusedForOneModelIsKeptForTheNext) {
   EXPECT_EQ(ok.line, 2);
   EXPECT_EQ(ok.model, "ZQL22X");
   EXPECT_EQ(ok.settings, std::vector<std::string>{"on"});
+  EXPECT_TRUE(rig.station->AllDone());
+}
+
+// A write the transmitter does not take, while it stays in front of the window, is tried
+// once more and then reported; a value acknowledged but not kept fails the check. Either
+// way the line stays for the next transmitter.
+TEST(Station, AWriteNotTakenOrAValueNotKeptFailsTheLine) {
+  StationRig rig("nano:ZQL22X@129,next=ZQL22X@129,next=ZQL22X@129",
+                 "Name,Group,Channel,rf-power,led-light\nA,01,02,10 mW,12\n");
+  int powerWrites = 0;
+  rig.hand->tamper = [&](std::vector<uint8_t>& q) {
+    if (q.size() >= 2 && q[1] == 0xD0) return ++powerWrites > 2;  // WriteRfPower
+    return true;
+  };
+  const StationEntry refused = rig.NextHandled();
+  EXPECT_EQ(OutcomeText(refused), "FAILED: rf-power not written");
+  EXPECT_EQ(powerWrites, 2);
+  EXPECT_EQ(rig.station->phase(), StationPhase::WaitingForDeparture) << "it is still there";
+  EXPECT_EQ(rig.station->lineState(0), LineState::Failed);
+  rig.TakeAway();
+
+  rig.hand->tamper = [](std::vector<uint8_t>& q) {
+    if (q.size() == 4 && q[1] == 0xCC) q[2] = 3;  // WriteLed: the light arrives as 3
+    return true;
+  };
+  const StationEntry kept = rig.NextHandled();
+  EXPECT_EQ(OutcomeText(kept), "FAILED: led-light reads '3', not '12'");
+  EXPECT_EQ(kept.settings, (std::vector<std::string>{"10  mW", "3"}));
+  rig.TakeAway();
+
+  rig.hand->tamper = nullptr;
+  EXPECT_EQ(OutcomeText(rig.NextHandled()), "OK");
   EXPECT_TRUE(rig.station->AllDone());
 }
 
