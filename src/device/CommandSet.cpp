@@ -530,6 +530,8 @@ bool CommandSet::ReadLocks() {
   if (!Read(q, 2, 4, r)) return false;
   data_.lockBits = r[2];
   data_.groupLockMask[0] = r[3];
+  data_.locksRead = 1;
+  HoldGroupMasks();
   return true;
 }
 
@@ -542,6 +544,8 @@ bool CommandSet::ReadLocksEx() {
     data_.lockBits = r[2];
     data_.groupLockMask[0] = r[3];
     data_.groupHiddenMask[0] = r[4];
+    data_.locksRead = 1;
+    HoldGroupMasks();
     return true;
   }
   if (!IsNewFamily(data_.modelType)) return false;
@@ -552,20 +556,28 @@ bool CommandSet::ReadLocksEx() {
   if (ext) data_.lockBitsExt = *p++;
   std::memcpy(data_.groupLockMask.data(), p, kGroupMaskBytes);
   std::memcpy(data_.groupHiddenMask.data(), p + kGroupMaskBytes, kGroupMaskBytes);
+  data_.locksRead = 1;
+  HoldGroupMasks();
   return true;
 }
 
 bool CommandSet::WriteLocks() {
   if (!IsOldFamily(data_.modelType)) return false;
   const uint8_t q[] = {kCommandLead, kWriteLocks, data_.lockBits, data_.groupLockMask[0]};
-  return Write(q, 4);
+  return Write(q, 4) && HoldGroupMasks();
+}
+
+bool CommandSet::HoldGroupMasks() {
+  data_.heldGroupLockMask = data_.groupLockMask;
+  data_.heldGroupHiddenMask = data_.groupHiddenMask;
+  return true;
 }
 
 bool CommandSet::WriteLocksEx() {
   if (IsOldFamily(data_.modelType)) {
     const uint8_t q[] = {kCommandLead, kWriteLocksEx, data_.lockBits, data_.groupLockMask[0],
                          data_.groupHiddenMask[0]};
-    return Write(q, 5);
+    return Write(q, 5) && HoldGroupMasks();
   }
   if (!IsNewFamily(data_.modelType)) return false;
   uint8_t q[14] = {kCommandLead, kWriteLocksEx};
@@ -576,7 +588,7 @@ bool CommandSet::WriteLocksEx() {
   len += kGroupMaskBytes;
   std::memcpy(q + len, data_.groupHiddenMask.data(), kGroupMaskBytes);
   len += kGroupMaskBytes;
-  return Write(q, len);
+  return Write(q, len) && HoldGroupMasks();
 }
 
 bool CommandSet::ReadLockBytes() {
@@ -591,6 +603,17 @@ bool CommandSet::SendLockBytes() {
   if (IsOldFamily(data_.modelType))
     return data_.groupHiddenSupported ? WriteLocksEx() : WriteLocks();
   return WriteLocksEx();
+}
+
+bool CommandSet::SendMenuLockBytes() {
+  const auto lock = data_.groupLockMask;
+  const auto hidden = data_.groupHiddenMask;
+  data_.groupLockMask = data_.heldGroupLockMask;
+  data_.groupHiddenMask = data_.heldGroupHiddenMask;
+  const bool sent = SendLockBytes();
+  data_.groupLockMask = lock;
+  data_.groupHiddenMask = hidden;
+  return sent;
 }
 
 bool CommandSet::ReadHiddenFlags() {

@@ -123,6 +123,9 @@ class CommandSet {
   bool ReadLockBytes();
   // The lock write that fits the model (0xDB or 0xDC); models 0 and above 10 fail.
   bool SendLockBytes();
+  // The same write of the menu lock bytes with the group masks the transmitter holds:
+  // group flags ticked but not saved stay for the group save.
+  bool SendMenuLockBytes();
   bool ReadHiddenFlags();    // models 3..10 with hiddenMenuSupported
   bool WriteHiddenFlags();   // models 3..10 with hiddenMenuSupported, else no send
 
@@ -141,6 +144,8 @@ class CommandSet {
   bool Read(const uint8_t* request, int length, int answer, uint8_t* response);
   // A write: acknowledged (3 bytes, ACK third).
   bool Write(const uint8_t* request, int length);
+  // The group masks just read or written are the transmitter's (always true).
+  bool HoldGroupMasks();
 
   Transactor& link_;
   TDeviceData& data_;

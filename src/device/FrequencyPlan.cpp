@@ -231,7 +231,7 @@ bool GroupHiddenClick(TDeviceData& data, int group, bool checked, PlanWarning& w
 
 GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int group,
                                       bool lockChecked, bool hiddenChecked,
-                                      const std::string& nameText) {
+                                      const std::optional<std::string>& nameText) {
   GroupSaveResult result;
   const bool sync = IsSyncGroup(data, group);
   if (sync) {
@@ -257,18 +257,22 @@ GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int g
   result.locksWritten = SendLockFlags(link, data);
 
   CommandSet commands(link, data);
+  const std::string text = nameText.value_or(std::string());
   if (!data.groupNamesSupported) {
     // A transmitter without group names has no name command to send.
-    result.nameText = CleanGroupNameText(nameText, sync ? 12 : 8);
+    result.nameText = CleanGroupNameText(text, sync ? 12 : 8);
+  } else if (!nameText) {
+    // No name to write: blanks sent in place of a name that was never read would
+    // overwrite the one the transmitter holds.
   } else if (sync) {
-    result.nameText = CleanGroupNameText(nameText, 12);
+    result.nameText = CleanGroupNameText(text, 12);
     result.nameWritten = commands.WriteSyncGroupName(result.nameText);
   } else if (!data.syncSupported && group == data.groupCount) {
     // Only a transmitter with a sync channel has a sync name.
-    result.nameText = CleanGroupNameText(nameText, 12);
+    result.nameText = CleanGroupNameText(text, 12);
     result.nameRefused = true;
   } else {
-    result.nameText = CleanGroupNameText(nameText, 8);
+    result.nameText = CleanGroupNameText(text, 8);
     result.nameWritten = commands.WriteGroupName(group, result.nameText);
   }
 

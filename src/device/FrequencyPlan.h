@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -120,10 +121,11 @@ struct GroupSaveResult {
 // The SAVE button of a group: group lock and hidden bits from the boxes (hiding the last
 // visible group or the tuned group refused), the menu lock bytes with both group masks,
 // then the group's (or the sync) name from the edit text when the transmitter has names;
-// finally the lock bytes and the name are read back.
+// finally the lock bytes and the name are read back. Without a name text (the name could
+// not be read and the user typed none) the transmitter keeps its name.
 GroupSaveResult SaveGroupFlagsAndName(Transactor& link, TDeviceData& data, int group,
                                       bool lockChecked, bool hiddenChecked,
-                                      const std::string& nameText);
+                                      const std::optional<std::string>& nameText);
 
 // The group name as the edit shows it after cleaning (length 8, or 12 for SYNC): empty
 // becomes `length` blanks; otherwise the first `length` characters with control and

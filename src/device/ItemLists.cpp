@@ -201,6 +201,25 @@ ListSpec MainPttList(const TDeviceData& d) {
   }
 }
 
+bool MainPttListFollowsMicRead(const TDeviceData& d) {
+  const int m = d.modelType;
+  return m == 3 || m == 5 || m == 7 || m == 9;
+}
+
+int PttValueToSend(const TDeviceData& d, int listIndex) {
+  const int held = d.micPTT < 0 ? 0 : d.micPTT;
+  if (listIndex < 0 || (d.micPTT >= 0 && listIndex == PttValueToIndex(d, d.micPTT))) return held;
+  return PttIndexToValue(d, listIndex);
+}
+
+int LedModeToSend(const TDeviceData& d, int listIndex) {
+  const int held = d.ledMode < 0 ? 0 : d.ledMode;
+  int shown = d.ledMode;
+  MainLedModeItems(d, shown);
+  if (listIndex < 0 || (d.ledMode >= 0 && listIndex == shown)) return held;
+  return listIndex;
+}
+
 ListSpec MainFilterList(const TDeviceData& d) {
   if (NewFamily(d.modelType)) return ListSpec::Fill(FilterSevenItems());
   return ListSpec::Keep();
@@ -209,6 +228,9 @@ ListSpec MainFilterList(const TDeviceData& d) {
 ListSpec MainPowerList(const TDeviceData& d) {
   const int m = d.modelType;
   if (NewFamily(m) && d.rfLevelsRead) return ListSpec::Fill(PowerDeviceTableItems(d));
+  // With a band plan the list is the transmitter's own table: until that table has been
+  // read, the list keeps what it holds rather than names the transmitter never gave.
+  if (NewFamily(m) && d.bandPlanSupported) return ListSpec::Keep();
   if (m == 3 || (m >= 5 && m <= 9)) {
     if (m == 7) return ListSpec::Fill(Power10_50Items());
     if (d.micVariant == 2 && m == 3) return ListSpec::Fill(Power10_50_100Items());

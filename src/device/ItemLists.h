@@ -61,9 +61,13 @@ ListSpec MainBatteryList(const TDeviceData& d);
 ListSpec MainMicModeList(const TDeviceData& d);
 // Depends on the microphone mode read (micMode) for models 3, 5, 7 and 9.
 ListSpec MainPttList(const TDeviceData& d);
+// True for the models whose PTT list is built from the microphone read (3, 5, 7, 9):
+// after a failed read it keeps the items it holds.
+bool MainPttListFollowsMicRead(const TDeviceData& d);
 ListSpec MainFilterList(const TDeviceData& d);
 // The power list after a full read: the device table once read (codes 3..10), the fixed
-// list of the model, or Keep for models 1, 2, 4 and 10 without a device table.
+// list of the model, or Keep for models 1, 2, 4 and 10 without a device table and for a
+// model with a band plan whose table could not be read.
 ListSpec MainPowerList(const TDeviceData& d);
 bool MainPhaseEnabled(const TDeviceData& d);
 // The LED mode list of the LED refresh; index is the ledMode read, returned adjusted to
@@ -84,6 +88,12 @@ GainLimits MainGainLimits(const TDeviceData& d);
 bool MainPttReduced(const TDeviceData& d);
 int PttValueToIndex(const TDeviceData& d, int value);
 int PttIndexToValue(const TDeviceData& d, int index);
+// The value a write sends for a list the user may not have touched: while the list
+// shows the item of the value held (or nothing), the held value itself, so a value the
+// reduced list cannot show (PTT "standard" under "disabled", LED "PTT" under "none") is
+// not replaced by the item that stands for it; otherwise the user's item.
+int PttValueToSend(const TDeviceData& d, int listIndex);
+int LedModeToSend(const TDeviceData& d, int listIndex);
 
 // Level text of the audio gain: dB, or dBu when the display is "AF Max Lev".
 struct GainText {

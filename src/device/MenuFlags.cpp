@@ -181,7 +181,8 @@ bool ckLockClick(Transactor& link, TDeviceData& data, const LockChecks& boxes) {
   if (!data.groupLockSupported) return false;
   if (data.extendedLockSupported) data.lockBitsExt = LockBitsExtFromBoxes(data.lockBitsExt, boxes);
   data.lockBits = LockBitsFromBoxes(data.lockBits, boxes, data.audioModLpfSupported != 0);
-  return SendLockFlags(link, data);
+  // The menu lock bytes only: group flags ticked but not saved wait for the group save.
+  return CommandSet(link, data).SendMenuLockBytes();
 }
 
 bool ckMenuHiddenClick(Transactor& link, TDeviceData& data, const HiddenChecks& boxes) {

@@ -227,6 +227,7 @@ void SetPresetDontCare(PresetSettings& p, PresetSetting s, bool on) {
 
 PresetPanelMode PresetPanelModeFor(int index, bool editLocked) {
   PresetPanelMode m;
+  m.flagsShown = ValidIndex(index) && index != 1;
   if (editLocked || !ValidIndex(index)) return m;
   m.nameEnabled = index >= 2;
   m.valuesEnabled = true;

@@ -90,6 +90,9 @@ struct PresetPanelMode {
   bool nameEnabled = false;
   bool valuesEnabled = false;
   bool flagsEnabled = false;
+  // The preset has lock and "Don't Care" flags to show (every preset but USER), whether
+  // or not the edit lock lets them be changed: locked, the boxes show their bits.
+  bool flagsShown = false;
 };
 PresetPanelMode PresetPanelModeFor(int index, bool editLocked);
 

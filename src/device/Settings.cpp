@@ -21,11 +21,25 @@ bool RefreshAudio(Transactor& link, TDeviceData& data) {
 
 bool LoadRfPowerLevels(Transactor& link, TDeviceData& data) {
   CommandSet commands(link, data);
-  if (!commands.ReadRfPowerLevelCount()) return false;
+  // A table read before stays whole when this read fails part-way: its count and
+  // entries are what the transmitter holds, a half-read table is not.
+  const bool hadTable = data.rfLevelsRead != 0;
+  const int heldCount = data.rfLevelCount;
+  const auto heldNames = data.rfLevelNames;
+  const auto heldValues = data.rfLevelValues;
+  auto fail = [&] {
+    if (hadTable) {
+      data.rfLevelCount = heldCount;
+      data.rfLevelNames = heldNames;
+      data.rfLevelValues = heldValues;
+    }
+    return false;
+  };
+  if (!commands.ReadRfPowerLevelCount()) return fail();
   const int count = data.rfLevelCount;
-  if (count < 1 || count > 7) return false;
+  if (count < 1 || count > 7) return fail();
   for (int i = 0; i < count; ++i)
-    if (!commands.ReadRfPowerLevel(i)) return false;
+    if (!commands.ReadRfPowerLevel(i)) return fail();
   // The power list of the new family becomes the transmitter's own table; the position
   // in it is the index sent by the power write.
   if (NewFamily(data.modelType)) data.rfLevelsRead = 1;
@@ -107,15 +121,15 @@ SettingResult AudioChange(Transactor& link, TDeviceData& data, const AudioReques
   return result;
 }
 
-SettingResult MicChange(Transactor& link, TDeviceData& data, int mode, int phase,
-                        int pttValue) {
-  SettingResult result;
+MicChangeResult MicChange(Transactor& link, TDeviceData& data, int mode, int phase,
+                          int pttValue) {
+  MicChangeResult result;
   result.written = CommandSet(link, data).WriteMic(mode, phase, pttValue, &result.message);
   // The PTT list, the gain minimum and the LED list depend on the mode: re-read all.
-  const bool panels = RefreshModelPanels(link, data);
-  const bool led = RefreshLed(link, data);
-  const bool audio = RefreshAudio(link, data);
-  result.readBack = panels && led && audio;
+  result.micRead = RefreshModelPanels(link, data);
+  result.ledRead = RefreshLed(link, data);
+  result.audioRead = RefreshAudio(link, data);
+  result.readBack = result.micRead && result.ledRead && result.audioRead;
   return result;
 }
 

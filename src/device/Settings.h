@@ -71,9 +71,15 @@ AudioRequest CurrentAudio(const TDeviceData& data);
 SettingResult AudioChange(Transactor& link, TDeviceData& data, const AudioRequest& request);
 
 // WriteMic with mode, phase and the device PTT value (PttIndexToValue of the list
-// index), then the model refresh, the LED refresh and the audio refresh.
-SettingResult MicChange(Transactor& link, TDeviceData& data, int mode, int phase,
-                        int pttValue);
+// index), then the model refresh, the LED refresh and the audio refresh. Each of the
+// three re-reads says whether it came: a list that depends on it is rebuilt only then.
+struct MicChangeResult : SettingResult {
+  bool micRead = false;    // the microphone read of the model refresh
+  bool ledRead = false;
+  bool audioRead = false;
+};
+MicChangeResult MicChange(Transactor& link, TDeviceData& data, int mode, int phase,
+                          int pttValue);
 SettingResult RFPowerChange(Transactor& link, TDeviceData& data, int index);
 SettingResult BatteryTypeChange(Transactor& link, TDeviceData& data, int index);
 SettingResult LedChange(Transactor& link, TDeviceData& data, int light, int mode);

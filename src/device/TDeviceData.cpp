@@ -70,6 +70,9 @@ void TDeviceData::ResetDeviceData() {
   lockBits = 0;
   groupLockMask.fill(0);
   groupHiddenMask.fill(0);
+  locksRead = 0;
+  heldGroupLockMask.fill(0);
+  heldGroupHiddenMask.fill(0);
   txNameLength = 0;
 }
 
@@ -105,6 +108,9 @@ void TDeviceData::ForgetSettings() {
   hiddenBitsExt = 0;
   groupLockMask.fill(0);
   groupHiddenMask.fill(0);
+  locksRead = 0;
+  heldGroupLockMask.fill(0);
+  heldGroupHiddenMask.fill(0);
 }
 
 std::string TDeviceData::IdText() const { return CutAtZero(idText.data(), idText.size()); }

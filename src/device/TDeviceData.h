@@ -89,6 +89,14 @@ struct TDeviceData {
   uint8_t lockBitsExt = 0;                // user-menu lock byte 2
   std::array<uint8_t, kGroupMaskBytes> groupLockMask{};
   std::array<uint8_t, kGroupMaskBytes> groupHiddenMask{};
+  // A lock read succeeded since the reset: the lock bytes and the group masks are the
+  // transmitter's, so writing them back (a group save) changes only what the user chose.
+  uint8_t locksRead = 0;
+  // The group masks as the transmitter holds them (last read or written). The masks
+  // above also carry group flags ticked but not yet saved; only the group save sends
+  // those, every other write of the lock bytes sends these.
+  std::array<uint8_t, kGroupMaskBytes> heldGroupLockMask{};
+  std::array<uint8_t, kGroupMaskBytes> heldGroupHiddenMask{};
   uint8_t batteryType3Supported = 0;
   uint8_t txNameLength = 0;               // 8 or 12 once identified
   uint8_t menuInfoHiddenSupported = 0;

@@ -334,7 +334,7 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
     apply(ConfigItem::Lock, [&] {
       d.lockBits = static_cast<uint8_t>(value("Lock") & 0xFF);
       if (d.extendedLockSupported) d.lockBitsExt = static_cast<uint8_t>(value("LockExtended") & 0xFF);
-      return commands.SendLockBytes() && readBack.ReadLockBytes();
+      return commands.SendMenuLockBytes() && readBack.ReadLockBytes();
     });
   }
   if (chosen(ConfigItem::Hidden)) {

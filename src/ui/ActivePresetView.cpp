@@ -33,7 +33,7 @@ void ActivePresetView::Attach(WindowState& s) {
   connect(state, &WindowState::menuFlagsChanged, this, [this] {
     ShowHiddenBox(*state, HiddenBox::Preset, ui->ckPresetHidden, ui->label_55);
   });
-  connect(ui->PresetListSet, &QComboBox::currentIndexChanged, this, [this] {
+  connect(ui->PresetListSet, &QComboBox::activated, this, [this] {
     if (!state->updating) RunGuarded([this] { PresetListSetChange(); });
   });
   connect(ui->ButtonSetPreset, &QPushButton::clicked, this, [this] {
@@ -64,20 +64,19 @@ void ActivePresetView::ShowReadResult(const FullReadResult& result) {
   if (ui->PresetListSet->count() == 0) return;
   EnableControl(ui->PresetListSet);
   EnableControl(ui->ButtonSetPreset);
-  Reload();
+  ShowFromData();
 }
 
-bool ActivePresetView::Reload() {
+void ActivePresetView::ShowFromData() {
   const TDeviceData& d = state->device;
   QComboBox* list = ui->PresetListSet;
-  if (!d.presetsSupported || list->count() == 0) return true;
+  if (!d.presetsSupported || list->count() == 0) return;
   {
     // No preset active (0xFF): the list shows none.
     UpdatingScope updating(*state);
     list->setCurrentIndex(d.presetIndex < list->count() ? d.presetIndex : -1);
   }
   PresetListSetChange();
-  return true;
 }
 
 void ActivePresetView::PresetListSetChange() {
@@ -96,15 +95,19 @@ void ActivePresetView::ButtonSetPresetClick() {
   state->editLocked = true;
   const PresetSetResult r = ActivatePresetAndReread(state->link, d, index);
   if (d.modelType != 0) {
-    emit state->reloadRequested();
+    // The activation read everything it changed: the views show it.
+    emit state->settingsReread();
     emit state->tuningChanged();
   }
-  state->editLocked = locked;
   // Only an activation the transmitter acknowledged is reported as done.
   if (r.activated && d.modelType != 0) {
     ShowUserMessage(state->window, kPresetDoneTitle, kPresetLoadedMessage,
                     QMessageBox::Information);
   }
+  // The edit lock is as the user left it, and every view shows it so again (the preset
+  // panel was shown locked while the activation held the lock).
+  state->editLocked = locked;
+  if (d.modelType != 0) emit state->editLockChanged();
 }
 
 }  // namespace zentra

@@ -1,6 +1,6 @@
 // The "Preset" box of "Current Settings": the preset the transmitter runs, with its
 // name, and SET, which makes the chosen preset the active one; the transmitter's
-// settings then change, so every view reads them again.
+// settings then change and are read back, and every view shows them again.
 #pragma once
 
 #include <memory>
@@ -26,12 +26,12 @@ class ActivePresetView : public WindowView {
   void ResetDisplay() override;
   void ShowReadResult(const FullReadResult& result) override;
   // Selects the active preset (presetIndex) and shows its name.
-  bool Reload() override;
+  void ShowFromData() override;
 
   // Shows the name of the preset chosen in PresetListSet.
   void PresetListSetChange();
-  // Activates the chosen preset with the edit lock held on, then has the window read
-  // every view again and says "Preset loaded!".
+  // Activates the chosen preset with the edit lock held on, re-reads what it changed,
+  // has every view show it, says "Preset loaded!" and puts the edit lock back.
   void ButtonSetPresetClick();
 
  private:

@@ -96,10 +96,11 @@ void ConfigFileHandlers::mnuLoadConfigClick() {
     state_.busy = false;
   }
   if (d.modelType != 0) {
-    // Every view shows the transmitter's values again (tuning, panels, group boxes,
-    // presets); the window sets `updating` for it.
-    emit state_.reloadRequested();
+    // Every view shows the transmitter's values as the load read them back (tuning,
+    // panels, group boxes, presets), then the edit lock as the user left it.
+    emit state_.settingsReread();
     emit state_.tuningChanged();
+    emit state_.editLockChanged();
   }
   Show(r);
 }

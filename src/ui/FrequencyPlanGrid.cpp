@@ -190,8 +190,8 @@ void FrequencyPlanView::gridFrequenciesDblClick() {
   const int row = lastHitRow_;
   if (shown_.group < 0 || row < 0 || row >= int(shown_.rows.size())) return;
   if (column == kFrequencyColumn) {
-    // The SYNC group's one frequency is in the first row.
-    if (!shown_.isSync || row == 0) EditChannelFrequency(row);
+    // With SYNC shown, the frequency of any row edits the one sync channel.
+    EditChannelFrequency(row);
     return;
   }
   if (shown_.isSync || !state->device.channelFlagsSupported) return;
@@ -207,10 +207,10 @@ void FrequencyPlanView::EditChannelFrequency(int row) {
     TformFrequency dialog(state->device, state->window);
     freqKHz = dialog.Run();
   }
-  // Cancelled: nothing is sent and the grid keeps what it shows. The poll runs while
-  // the dialog is open: a transmitter that left (or was replaced) meanwhile gets
-  // nothing written.
-  if (freqKHz == 0 || !StillShowing(generation)) return;
+  // The poll runs while the dialog is open: a transmitter that left (or was replaced)
+  // meanwhile gets nothing written. Cancelled (0): nothing is written, and the group is
+  // read again all the same.
+  if (!StillShowing(generation)) return;
   UpdatingScope updating(*state);
   TDeviceData& d = state->device;
   GroupView view = shown_;

@@ -49,7 +49,9 @@ void FrequencyPlanView::Attach(WindowState& s) {
   grid->verticalScrollBar()->installEventFilter(this);
   connect(grid, &QTableWidget::currentCellChanged, this,
           [this] { RunGuarded([this] { gridFrequenciesSelectCell(); }); });
-  connect(ui->listFrequenciesGroup, &QComboBox::currentIndexChanged, this, [this](int index) {
+  // The group shown is the user's choice (activated); the program selecting a group
+  // reads it itself.
+  connect(ui->listFrequenciesGroup, &QComboBox::activated, this, [this](int index) {
     if (index >= 0 && !state->updating) RunGuarded([this] { listFrequenciesGroupChange(); });
   });
   connect(ui->ckGroupLock, &QCheckBox::clicked, this,
@@ -58,9 +60,12 @@ void FrequencyPlanView::Attach(WindowState& s) {
           [this] { RunGuarded([this] { ckGroupHiddenClick(); }); });
   connect(ui->ButtonSaveLockHidden, &QPushButton::clicked, this,
           [this] { RunGuarded([this] { ButtonSaveLockHiddenClick(); }); });
-  // The Tuning box (or a preset) moved the tuning: the yellow cell follows it.
-  connect(state, &WindowState::tuningChanged, this,
-          [this] { ui->gridFrequencies->viewport()->update(); });
+  // The Tuning box (or a preset) moved the tuning: the yellow cell follows it, and the
+  // grid's selection is cleared as after every tuning.
+  connect(state, &WindowState::tuningChanged, this, [this] {
+    ui->gridFrequencies->clearSelection();
+    ui->gridFrequencies->viewport()->update();
+  });
 }
 
 // ---------------------------------------------------------------------------------
@@ -103,26 +108,47 @@ void FrequencyPlanView::ShowReadResult(const FullReadResult& result) {
                            static_cast<QWidget*>(ui->ckOutLock2Hidden)}) {
     EnableControl(control);
   }
-  const LockPanel locks = LockPanelState(d);
-  groupLockEnabled_ = locks.groupLockEnabled && d.groupLockSupported;
-  groupHiddenEnabled_ = locks.groupHiddenEnabled && d.groupHiddenSupported;
-  SetControlEnabled(ui->ButtonSaveLockHidden,
-                    groupLockEnabled_ || groupHiddenEnabled_ || d.groupNamesSupported);
+  ShowGroupBoxesEnabled();
   list->setCurrentIndex(0);
   // The full read has brought in the first group already.
   ShowGroup(result.firstGroup);
+}
+
+void FrequencyPlanView::ShowGroupBoxesEnabled() {
+  const TDeviceData& d = state->device;
+  // The group boxes and SAVE write the lock bytes with both group masks: only once the
+  // transmitter's own bytes were read, so a save changes nothing the user did not choose.
+  const LockPanel locks = LockPanelState(d);
+  const bool known = d.locksRead != 0;
+  groupLockEnabled_ = known && locks.groupLockEnabled && d.groupLockSupported;
+  groupHiddenEnabled_ = known && locks.groupHiddenEnabled && d.groupHiddenSupported;
+  SetControlEnabled(ui->ButtonSaveLockHidden,
+                    known && (groupLockEnabled_ || groupHiddenEnabled_ || d.groupNamesSupported));
 }
 
 void FrequencyPlanView::ShowEditLock() {
   const TDeviceData& d = state->device;
   if (!d.groupNamesSupported || shown_.group < 0) return;
   SetControlEnabled(ui->EditGroupName, !state->editLocked);
-  if (!state->editLocked) return;
-  // Locking drops a name typed but not saved: the edit shows the transmitter's again.
+  // Either way the edit shows the transmitter's name again: locking drops a name typed
+  // but not saved, unlocking starts from what the transmitter holds.
   std::string name;
   const bool read = shown_.isSync ? state->commands.ReadSyncGroupName(name)
                                   : state->commands.ReadGroupName(shown_.group, name);
-  if (read) ui->EditGroupName->setText(Latin1(name));
+  if (!read) return;
+  shown_.name = name;
+  shown_.nameRead = true;
+  UpdatingScope updating(*state);
+  ui->EditGroupName->setText(Latin1(name));
+}
+
+void FrequencyPlanView::ShowFromData() {
+  // A configuration load or a preset activation changed the tuning and the group flags
+  // and read them back: the yellow cell and the group boxes follow.
+  ShowGroupBoxesEnabled();
+  ShowGroupChecks();
+  ui->gridFrequencies->clearSelection();
+  ui->gridFrequencies->viewport()->update();
 }
 
 bool FrequencyPlanView::Reload() {
@@ -235,15 +261,20 @@ void FrequencyPlanView::ButtonSaveLockHiddenClick() {
   UpdatingScope updating(*state);
   TDeviceData& d = state->device;
   const int group = shown_.group;
-  const GroupSaveResult saved =
-      SaveGroupFlagsAndName(state->link, d, group, ui->ckGroupLock->isChecked(),
-                            ui->ckGroupHidden->isChecked(), GroupNameText());
+  // A name that could not be read is written only when the user typed one.
+  const bool nameKnown = shown_.nameRead || ui->EditGroupName->isModified();
+  const GroupSaveResult saved = SaveGroupFlagsAndName(
+      state->link, d, group, ui->ckGroupLock->isChecked(), ui->ckGroupHidden->isChecked(),
+      nameKnown ? std::optional<std::string>(GroupNameText()) : std::nullopt);
   if (!shown_.isSync) {
     ui->ckGroupLock->setChecked(saved.lockChecked);
     ui->ckGroupHidden->setChecked(saved.hiddenChecked);
   }
-  if (d.groupNamesSupported) ui->EditGroupName->setText(Latin1(saved.nameText));
-  if (saved.nameWritten) shown_.name = saved.nameText;
+  if (d.groupNamesSupported && nameKnown) ui->EditGroupName->setText(Latin1(saved.nameText));
+  if (saved.nameWritten) {
+    shown_.name = saved.nameText;
+    shown_.nameRead = true;
+  }
   for (const PlanWarning& warning : saved.warnings) WarnWithBeep(warning.text);
   if (saved.nameRefused && state->beep) state->beep();
   emit state->frequencyTableChanged(group);

@@ -35,9 +35,11 @@ class FrequencyPlanView : public WindowView {
   void ShowReadResult(const FullReadResult& result) override;
   void ShowEditLock() override;
   // Re-reads the group list and the shown group (names, frequencies, flags) and shows
-  // the group boxes from the data model, after a configuration load or a preset
-  // activation changed them on the transmitter.
-  bool Reload() override;
+  // the group boxes from the data model, after a table load changed them on the
+  // transmitter.
+  bool Reload();
+  // The tuning and the group flags as TDeviceData holds them (no read).
+  void ShowFromData() override;
 
   // What the grid shows: the last read of the shown group (group -1: none).
   const GroupView& shownGroup() const { return shown_; }
@@ -87,6 +89,8 @@ class FrequencyPlanView : public WindowView {
   void ShowConflictMarks();
   // The group check boxes from the data model (unchecked and disabled for SYNC).
   void ShowGroupChecks();
+  // Which group boxes (and SAVE) the user may use: only with the lock bytes read.
+  void ShowGroupBoxesEnabled();
   void ShowGroupName(const GroupView& view);
   // Empties the frequency and flag cells, keeping the channel numbers.
   void ClearChannelCells();

@@ -133,8 +133,17 @@ void ShowHiddenBox(const WindowState& state, HiddenBox box, QCheckBox* check,
 }
 
 void HiddenBoxClick(WindowState& state, HiddenBox box, QCheckBox* check) {
-  // Refused: every hidden box, in whichever view, shows again what it showed before.
-  if (!state.AcceptUserChange([&state] { emit state.menuFlagsChanged(); })) return;
+  // Refused: every hidden box, in whichever view, shows the bits the transmitter holds
+  // again (the modulation box only where the model has that entry).
+  auto putBack = [&state] {
+    const HiddenChecks held = HiddenChecksFromData(state.device);
+    for (int i = 0; i < kHiddenBoxCount; ++i) {
+      if (i != I(HiddenBox::AudioMod) || state.device.audioModLpfSupported)
+        state.hiddenShown[i] = held[i];
+    }
+    emit state.menuFlagsChanged();
+  };
+  if (!state.AcceptUserChange(putBack)) return;
   state.hiddenShown[I(box)] = check->isChecked();
   zentra::ckMenuHiddenClick(state.link, state.device, state.hiddenShown);
 }

@@ -67,15 +67,6 @@ std::string NameText(const QString& text) {
   return out;
 }
 
-// Group items of a preset: the ordinary groups only (a preset cannot tune SYNC).
-ItemList PresetGroupItems(const TDeviceData& d) {
-  ItemList items = GroupListItems(d);
-  if (static_cast<int>(items.size()) > d.groupCount && d.groupCount >= 0) {
-    items.resize(static_cast<size_t>(d.groupCount));
-  }
-  return items;
-}
-
 }  // namespace
 
 PresetPanelView::PresetPanelView(QWidget* parent)
@@ -137,21 +128,23 @@ void PresetPanelView::Attach(WindowState& s) {
       if (!state->updating) RunGuarded([this, handler] { (this->*handler)(); });
     };
   };
-  connect(f.PresetList, &QComboBox::currentIndexChanged, this,
+  // The lists and the gain field answer the user's choices only (activated,
+  // valueEdited): filling them to show a preset runs no handler and sends nothing.
+  connect(f.PresetList, &QComboBox::activated, this,
           guarded(&PresetPanelView::PresetListChange));
   connect(f.ButtonSavePreset, &QPushButton::clicked, this,
           guarded(&PresetPanelView::ButtonSavePresetClick));
   connect(f.ButtonReloadPreset, &QPushButton::clicked, this,
           guarded(&PresetPanelView::ButtonReloadPresetClick));
-  connect(f.PresetlistChannel, &QComboBox::currentIndexChanged, this,
+  connect(f.PresetlistChannel, &QComboBox::activated, this,
           guarded(&PresetPanelView::PresetlistChannelChange));
-  connect(f.PresetlistGroup, &QComboBox::currentIndexChanged, this,
+  connect(f.PresetlistGroup, &QComboBox::activated, this,
           guarded(&PresetPanelView::PresetlistGroupChange));
-  connect(f.PresetlistMicMode, &QComboBox::currentIndexChanged, this,
+  connect(f.PresetlistMicMode, &QComboBox::activated, this,
           guarded(&PresetPanelView::PresetlistMicModeChange));
-  connect(f.PresetspinAudioGain, &QSpinBox::valueChanged, this,
+  connect(f.PresetspinAudioGain, &TQSpinEdit::valueEdited, this,
           guarded(&PresetPanelView::PresetspinAudioGainChange));
-  connect(f.PresetlistAudioMod, &QComboBox::currentIndexChanged, this,
+  connect(f.PresetlistAudioMod, &QComboBox::activated, this,
           guarded(&PresetPanelView::PresetlistAudioModChange));
   for (int i = 0; i < kPresetSettingCount; ++i) {
     const PS setting = static_cast<PS>(i);
@@ -163,6 +156,8 @@ void PresetPanelView::Attach(WindowState& s) {
   connect(state, &WindowState::presetsChanged, this, [this] {
     if (shownIndex_ >= 0) ShowPreset(shownIndex_);
   });
+  // The Audio box switched between dB and dBu: the preset's gain line follows.
+  connect(state, &WindowState::audioDisplayChanged, this, [this] { ShowGainText(); });
 }
 
 // ---------------------------------------------------------------------------------
@@ -200,26 +195,31 @@ void PresetPanelView::ShowReadResult(const FullReadResult& result) {
   ui->PresetList->clear();
   for (const std::string& name : PresetListNames(d.presetCount)) ui->PresetList->addItem(Latin1(name));
   if (ui->PresetList->count() == 0) return;
-  EnableControl(ui->PresetList);
-  EnableControl(ui->ButtonReloadPreset);
-  EnableControl(ui->ButtonSavePreset);
-  Reload();
+  ShowFromData();
 }
 
-bool PresetPanelView::Reload() {
+void PresetPanelView::ShowFromData() {
   const TDeviceData& d = state->device;
-  if (!d.presetsSupported || ui->PresetList->count() == 0) return true;
-  const int active = d.presetIndex < ui->PresetList->count() ? d.presetIndex : 0;
+  if (!d.presetsSupported || ui->PresetList->count() == 0) return;
+  // The active preset is selected and shown; with none active (0xFF) the list shows no
+  // selection and the panel nothing, until the user picks a preset.
+  const int active = d.presetIndex < ui->PresetList->count() ? d.presetIndex : -1;
   {
     UpdatingScope updating(*state);
     ui->PresetList->setCurrentIndex(active);
   }
   ShowPreset(active);
-  return true;
+  for (QWidget* w : {static_cast<QWidget*>(ui->PresetList),
+                     static_cast<QWidget*>(ui->ButtonReloadPreset),
+                     static_cast<QWidget*>(ui->ButtonSavePreset)}) {
+    EnableControl(w);
+  }
 }
 
 void PresetPanelView::ShowEditLock() {
-  if (shownIndex_ >= 0) ShowSettings(shown_);
+  // The preset chosen is shown again from the store, in the mode of the lock: edits
+  // not saved are dropped, as choosing the preset again would.
+  if (shownIndex_ >= 0) ShowPreset(shownIndex_);
 }
 
 void PresetPanelView::ShowPreset(int index) {
@@ -248,12 +248,12 @@ void PresetPanelView::ShowSettings(const PresetSettings& p) {
   const ListSpec mic = PresetMicModeList(d);
   if (mic.action == ListSpec::Action::Fill) Fill(f.PresetlistMicMode, mic.items, p.micMode);
   else f.PresetlistMicMode->clear();
-  Fill(f.PresetlistGroup, PresetGroupItems(d), p.group);
+  Fill(f.PresetlistGroup, GroupListItems(d), p.group);
   Fill(f.PresetlistChannel, ChannelListItems(d), p.channel);
   const GainLimits gain = PresetGainLimits(d, p.micMode);
-  f.PresetspinAudioGain->setRange(gain.minimum, gain.maximum);
+  f.PresetspinAudioGain->setLimits(gain.minimum, gain.maximum);
   f.PresetspinAudioGain->setSingleStep(gain.increment);
-  f.PresetspinAudioGain->setValue(p.gain);
+  f.PresetspinAudioGain->showValue(p.gain);
   Fill(f.PresetlistAudioPreEmphasis, PreEmphasisItems(d), p.preEmphasis);
   Fill(f.PresetlistAudioFilter, PresetFilterItems(d), p.filter);
   f.PresetckAudioLimiter->setChecked(p.limiter);
@@ -267,7 +267,7 @@ void PresetPanelView::ShowSettings(const PresetSettings& p) {
   Fill(f.PresetlistBatteryType, PresetBatteryItems(d), p.batteryType);
   Fill(f.PresetlistRFPower, PresetPowerItems(d), p.rfPower);
   Fill(f.PresetlistLedMode, PresetLedModeItems(d, p.micMode), p.ledMode);
-  f.PresetspinLedLight->setValue(p.ledLight);
+  f.PresetspinLedLight->showValue(p.ledLight);
   const ListSpec ptt = PresetPttList(d, p.micMode);
   if (ptt.action == ListSpec::Action::Fill) {
     Fill(f.PresetlistMicPTT, ptt.items, PresetPttValueToIndex(d, p.micMode, p.pttValue));
@@ -280,8 +280,11 @@ void PresetPanelView::ShowSettings(const PresetSettings& p) {
     const PS s = static_cast<PS>(i);
     Row& r = rows_[static_cast<size_t>(i)];
     for (QWidget* w : r.values) SetShownEnabled(w, PresetValueEnabled(d, mode, p, s));
-    r.lock->setChecked(mode.flagsEnabled && PresetFlagsOffered(d, s) && PresetLocked(p, s));
-    r.care->setChecked(mode.flagsEnabled && PresetFlagsOffered(d, s) && PresetDontCare(p, s));
+    // Every box shows its bit, also while locked or where the model offers no such box
+    // (disabled then): SAVE takes the bytes from the boxes, so a bit not shown would be
+    // a bit lost. Only USER has no flags.
+    r.lock->setChecked(mode.flagsShown && PresetLocked(p, s));
+    r.care->setChecked(mode.flagsShown && PresetDontCare(p, s));
     SetShownEnabled(r.lock, PresetLockEnabled(d, mode, p, s));
     SetShownEnabled(r.care, PresetCareEnabled(d, mode, s));
   }

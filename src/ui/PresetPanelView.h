@@ -33,7 +33,7 @@ class PresetPanelView : public WindowView {
   void ShowEditLock() override;
   // Selects the active preset and shows it from the preset store (which the
   // configuration load or the activation has read again).
-  bool Reload() override;
+  void ShowFromData() override;
 
   // The preset shown (-1: none) and the settings the panel holds for it now.
   int shownPreset() const { return shownIndex_; }

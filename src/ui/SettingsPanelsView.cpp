@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "components/TQSpinEdit.h"
 #include "device/FrequencyPlan.h"
 #include "device/FullRead.h"
 #include "device/ItemLists.h"
@@ -76,14 +77,16 @@ void SettingsPanelsView::Attach(WindowState& s) {
 }
 
 void SettingsPanelsView::ConnectHandlers() {
+  // Only what the user does reaches a handler: a list's activated and a spin edit's
+  // valueEdited come from the user's choice alone, so a list or a field the program
+  // fills, empties or disables can never send anything (`updating` is the second guard).
   auto onIndex = [this](QComboBox* list, void (SettingsPanelsView::*handler)()) {
-    connect(list, &QComboBox::currentIndexChanged, this, [this, handler](int index) {
-      // A list emptied or disabled by the program is no choice of the user's.
+    connect(list, &QComboBox::activated, this, [this, handler](int index) {
       if (index >= 0) RunGuarded([this, handler] { (this->*handler)(); });
     });
   };
-  auto onValue = [this](QSpinBox* spin, void (SettingsPanelsView::*handler)()) {
-    connect(spin, &QSpinBox::valueChanged, this,
+  auto onValue = [this](TQSpinEdit* spin, void (SettingsPanelsView::*handler)()) {
+    connect(spin, &TQSpinEdit::valueEdited, this,
             [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
   };
   onIndex(ui->listGroup, &SettingsPanelsView::GroupChannelChange);
@@ -165,24 +168,18 @@ void SettingsPanelsView::NameControls() {
 
 void SettingsPanelsView::ResetDisplay() {
   ++generation_;
+  // Emptying and refilling the controls is the program's doing: no handler may act on it.
+  UpdatingScope updating(*state);
   WindowView::ResetDisplay();
-  {
-    // Refilling the lists fires no handler: the window is empty.
-    const bool previous = state ? state->updating : false;
-    if (state) state->updating = true;
-    RestoreFormLists();
-    ui->spinAudioGain->setRange(-60, 60);
-    ui->spinAudioGain->setSingleStep(2);
-    ui->spinAudioGain->setVisible(true);
-    ui->EditAudioGainLevel->setVisible(false);
-    ui->GainLevel_label->setText("AF Gain:");
-    ui->dB_dBu_label->setText("[dB]");
-    if (state) state->updating = previous;
-  }
-  if (state) {
-    state->hiddenShown = {};
-    state->hiddenEnabled = {};
-  }
+  RestoreFormLists();
+  ui->spinAudioGain->setLimits(-60, 60);
+  ui->spinAudioGain->setSingleStep(2);
+  ui->spinAudioGain->setVisible(true);
+  ui->EditAudioGainLevel->setVisible(false);
+  ui->GainLevel_label->setText("AF Gain:");
+  ui->dB_dBu_label->setText("[dB]");
+  state->hiddenShown = {};
+  state->hiddenEnabled = {};
 }
 
 void SettingsPanelsView::RestoreFormLists() {
@@ -205,29 +202,28 @@ void SettingsPanelsView::ShowReadResult(const FullReadResult& result) {
   ShowModelPanels(!result.Failed(ReadStep::ModelPanels));
   ShowBattery(!result.Failed(ReadStep::Battery));
   ShowRfPower(!result.Failed(ReadStep::RfPower));
-  ShowLed(!result.Failed(ReadStep::Led));
+  const bool led = !result.Failed(ReadStep::Led);
+  ShowLed(led, led);
   ApplyFlagVisibility();
   ShowLockFlags(!result.Failed(ReadStep::Locks));
   ShowHiddenFlags(d.hiddenMenuSupported && !result.Failed(ReadStep::HiddenFlags));
 }
 
-bool SettingsPanelsView::Reload() {
-  TDeviceData& d = state->device;
-  if (d.modelType == 0) return true;
+void SettingsPanelsView::ShowFromData() {
+  const TDeviceData& d = state->device;
+  if (d.modelType == 0) return;
   UpdatingScope updating(*state);
-  const int generation = generation_;
-  const PanelsRead read = ReloadPanels(state->link, d);
-  if (generation != generation_) return false;
-  ShowTuning(read.tuning);
-  ShowAudio(read.audio);
-  ShowModelPanels(read.modelPanels);
-  ShowBattery(read.battery);
-  ShowRfPower(read.rfPower);
-  ShowLed(read.led);
-  ShowLockFlags(read.locks);
-  if (d.hiddenMenuSupported) ShowHiddenFlags(read.hidden);
-  emit state->tuningChanged();
-  return read.ok();
+  // The operation that changed the settings has read them back: what TDeviceData holds
+  // is the transmitter's last answer for each. Lists are rebuilt from it; which controls
+  // are enabled stays as the full read left it.
+  ShowTuning(false);
+  ShowAudio(false);
+  ShowModelPanels(true);
+  ShowBattery(false);
+  ShowRfPower(false);
+  ShowLed(true, false);
+  ShowLockFlags(true);
+  if (d.hiddenMenuSupported) ShowHiddenFlags(true);
 }
 
 void SettingsPanelsView::SetItems(QComboBox* list, const QStringList& items) {
@@ -276,12 +272,10 @@ void SettingsPanelsView::ShowPreEmphasisNames() {
 void SettingsPanelsView::ShowAudio(bool enable) {
   const TDeviceData& d = state->device;
   const bool extended = d.audioExtended != 0;
-  QSpinBox* spin = ui->spinAudioGain;
-  if (d.audioGainRead) {
-    // The transmitter's value is shown even below the model's usual minimum.
-    if (d.audioGain < spin->minimum()) spin->setMinimum(d.audioGain);
-    spin->setValue(d.audioGain);
-  }
+  TQSpinEdit* spin = ui->spinAudioGain;
+  // The transmitter's value is shown as it is, even outside the model's limits; the
+  // user can only choose within them.
+  if (d.audioGainRead) spin->showValue(d.audioGain);
   ShowIndex(ui->listAudioFilter, d.audioFilter);
   if (extended) {
     ShowIndex(ui->listAudioDisplay, d.audioDisplay);
@@ -318,15 +312,19 @@ void SettingsPanelsView::ShowAudio(bool enable) {
 void SettingsPanelsView::ShowModelPanels(bool micRead) {
   const TDeviceData& d = state->device;
   if (d.modelType < 1 || d.modelType > 10) return;
+  // The lists built before the microphone read are rebuilt whatever it gave; what
+  // follows from the read (the PTT list of models 3, 5, 7, 9, the gain limits, the
+  // microphone values) only from a read that came.
   ApplyList(ui->listBatteryType, MainBatteryList(d));
   ShowIndex(ui->listBatteryType, d.batteryType);
   ApplyList(ui->listMicMode, MainMicModeList(d));
-  ApplyList(ui->listMicPTT, MainPttList(d));
+  if (micRead || !MainPttListFollowsMicRead(d)) ApplyList(ui->listMicPTT, MainPttList(d));
   ApplyList(ui->listAudioFilter, MainFilterList(d));
   ShowIndex(ui->listAudioFilter, d.audioFilter);
   ShowPowerList();
   SetControlEnabled(ui->listMicPhase, MainPhaseEnabled(d));
-  if (micRead) ShowMic();
+  if (!micRead) return;
+  ShowMic();
   ShowGainLimits();
 }
 
@@ -340,14 +338,12 @@ void SettingsPanelsView::ShowMic() {
 void SettingsPanelsView::ShowGainLimits() {
   const TDeviceData& d = state->device;
   const GainLimits limits = MainGainLimits(d);
-  QSpinBox* spin = ui->spinAudioGain;
+  TQSpinEdit* spin = ui->spinAudioGain;
   spin->setSingleStep(limits.increment);
-  spin->setMaximum(limits.maximum);
-  // A gain below the minimum (read before a mode change raised it) stays visible.
-  const int minimum =
-      d.audioGainRead ? std::min(limits.minimum, static_cast<int>(d.audioGain)) : limits.minimum;
-  spin->setMinimum(minimum);
-  if (d.audioGainRead) spin->setValue(d.audioGain);
+  // The user chooses within the model's limits; a gain read outside them (before a mode
+  // change raised the minimum) stays visible as it is.
+  spin->setLimits(limits.minimum, limits.maximum);
+  if (d.audioGainRead) spin->showValue(d.audioGain);
 }
 
 void SettingsPanelsView::ShowPowerList() {
@@ -370,14 +366,15 @@ void SettingsPanelsView::ShowRfPower(bool enable) {
   if (enable) EnableControl(ui->listRFPower);
 }
 
-void SettingsPanelsView::ShowLed(bool enable) {
+void SettingsPanelsView::ShowLed(bool rebuild, bool enable) {
   const TDeviceData& d = state->device;
   int index = d.ledMode;
-  // The items depend on the microphone mode and PTT: rebuilt after every LED read.
+  // The items depend on the microphone mode and PTT: rebuilt after every LED read that
+  // came; a failed read leaves the list as it was.
   const ItemList items = MainLedModeItems(d, index);
-  SetItems(ui->listLedMode, ToQt(items));
+  if (rebuild) SetItems(ui->listLedMode, ToQt(items));
   ShowIndex(ui->listLedMode, d.ledMode < 0 ? -1 : index);
-  if (d.ledLight >= 0) ui->spinLedLight->setValue(d.ledLight);
+  if (d.ledLight >= 0) ui->spinLedLight->showValue(d.ledLight);
   if (!enable) return;
   EnableControl(ui->spinLedLight);
   EnableControl(ui->listLedMode);
@@ -430,20 +427,18 @@ void SettingsPanelsView::MicChange() {
   UpdatingScope updating(*state);
   const int mode = ChosenIndex(ui->listMicMode, d.micMode);
   const int phase = ChosenIndex(ui->listMicPhase, d.micPhase);
-  const int ptt = ui->listMicPTT->currentIndex() >= 0
-                      ? PttIndexToValue(d, ui->listMicPTT->currentIndex())
-                      : std::max(0, static_cast<int>(d.micPTT));
+  const int ptt = PttValueToSend(d, ui->listMicPTT->currentIndex());
   const int generation = generation_;
-  const SettingResult result = zentra::MicChange(state->link, d, mode, phase, ptt);
+  const MicChangeResult result = zentra::MicChange(state->link, d, mode, phase, ptt);
   if (generation != generation_) return;
   if (!result.message.empty()) {
     ShowUserMessage(state->window, QString::fromStdString(result.message.title),
                     QString::fromStdString(result.message.text), QMessageBox::Critical);
   }
   // The PTT list, the gain minimum and the LED list follow the mode just read.
-  ShowModelPanels(true);
-  ShowLed(result.readBack);
-  ShowAudio(result.readBack);
+  ShowModelPanels(result.micRead);
+  ShowLed(result.ledRead, result.ledRead);
+  ShowAudio(result.audioRead);
 }
 
 void SettingsPanelsView::BatteryTypeChange() {
@@ -467,15 +462,15 @@ void SettingsPanelsView::RFPowerChange() {
 }
 
 void SettingsPanelsView::LedChange() {
-  if (!state->AcceptUserChange([this] { ShowLed(false); })) return;
+  if (!state->AcceptUserChange([this] { ShowLed(false, false); })) return;
   TDeviceData& d = state->device;
   UpdatingScope updating(*state);
   const int generation = generation_;
   const SettingResult result =
       zentra::LedChange(state->link, d, ui->spinLedLight->value(),
-                        ChosenIndex(ui->listLedMode, d.ledMode));
+                        LedModeToSend(d, ui->listLedMode->currentIndex()));
   if (generation != generation_) return;
-  ShowLed(result.readBack);
+  ShowLed(result.readBack, result.readBack);
 }
 
 void SettingsPanelsView::Button2Click() {

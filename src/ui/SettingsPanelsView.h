@@ -39,8 +39,8 @@ class SettingsPanelsView : public WindowView {
   void ResetDisplay() override;
   void BeginFullRead() override;
   void ShowReadResult(const FullReadResult& result) override;
-  // Reads every setting again (ReloadPanels) and shows what the transmitter answered.
-  bool Reload() override;
+  // Shows every setting as TDeviceData holds it after an operation read them back.
+  void ShowFromData() override;
 
   // --- change handlers: each writes, reads back and shows the transmitter's answer ---
   void GroupChannelChange();
@@ -74,7 +74,9 @@ class SettingsPanelsView : public WindowView {
   void ShowPowerList();
   void ShowBattery(bool enable);
   void ShowRfPower(bool enable);
-  void ShowLed(bool enable);
+  // rebuild: the LED read came, so the mode list is rebuilt for it; enable: the
+  // controls are enabled (the read behind them succeeded).
+  void ShowLed(bool rebuild, bool enable);
   void ShowMic();
   void ShowGainLimits();
   // Refills a list as the spec says (fill, disable, or keep the items it holds).

@@ -52,6 +52,9 @@ void TableFileHandlers::RunWalk(const std::function<FileOpResult(FileProgress&)>
   dialog->Finished();
   // Refused before it began (a file that cannot be read): the dialog never showed.
   if (!dialog->isVisible()) dialog->deleteLater();
+}
+
+void TableFileHandlers::ShowLastResult() {
   if (!last_.message.empty()) {
     ShowUserMessage(state_.window, QString::fromLatin1(last_.title.c_str()),
                     QString::fromLatin1(last_.message.c_str()), FileResultIcon(last_));
@@ -76,6 +79,7 @@ void TableFileHandlers::btnFrequenciesSaveClick() {
   RunWalk([&](FileProgress& progress) {
     return SaveFrequencyTable(state_.link, d, file, options, progress);
   });
+  ShowLastResult();
 }
 
 void TableFileHandlers::btnFrequenciesLoadClick() {
@@ -95,9 +99,11 @@ void TableFileHandlers::btnFrequenciesLoadClick() {
   });
   // Refused before anything was sent, or the transmitter left: nothing to show again.
   if (last_.status == FileOpStatus::FileError || d.modelType == 0 || !state_.link.IsOpen()) {
+    ShowLastResult();
     return;
   }
-  // The table and perhaps the tuning changed under the views: show them again.
+  // The table and perhaps the tuning changed under the views: the shown group is read
+  // again before the result is told, so the grid behind the message is the new table.
   {
     UpdatingScope updating(state_);
     view_.Reload();
@@ -105,6 +111,7 @@ void TableFileHandlers::btnFrequenciesLoadClick() {
   emit state_.tuningChanged();
   const int group = form.listFrequenciesGroup->currentIndex();
   if (group >= 0) emit state_.frequencyTableChanged(group);
+  ShowLastResult();
 }
 
 }  // namespace zentra

@@ -33,8 +33,10 @@ class TableFileHandlers : public QObject {
 
  private:
   // Runs a walk with a new progress dialog, the poll stepping aside and user input held
-  // back from every other window; shows the final message. The dialog stays open.
+  // back from every other window. The dialog stays open.
   void RunWalk(const std::function<FileOpResult(FileProgress&)>& walk);
+  // The final message of the last walk.
+  void ShowLastResult();
 
   WindowState& state_;
   FrequencyPlanView& view_;

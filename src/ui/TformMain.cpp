@@ -1,6 +1,7 @@
 #include "ui/TformMain.h"
 
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -168,8 +169,10 @@ void TformMain::ConnectHandlers() {
             RunGuarded([this, &change] { DeviceChangeHandler(change); });
           });
   ui->panelLock->installEventFilter(this);
-  connect(state_.get(), &WindowState::reloadRequested, this,
-          [this] { RunGuarded([this] { ReloadViews(); }); });
+  connect(state_.get(), &WindowState::settingsReread, this,
+          [this] { RunGuarded([this] { ShowViewsFromData(); }); });
+  connect(state_.get(), &WindowState::editLockChanged, this,
+          [this] { RunGuarded([this] { ShowEditLock(); }); });
   // The name is sent by SET and when the user leaves the field after typing.
   connect(ui->ButtonSetTXname, &QPushButton::clicked, this,
           [this] { RunGuarded([this] { ButtonSetTXnameClick(); }); });
@@ -196,7 +199,7 @@ void TformMain::NameControls() {
   ui->ledConnection->setAccessibleName(ui->label_1->text());
   ui->ledActivity->setAccessibleName(ui->label_2->text());
   ui->ledError->setAccessibleName(ui->label_3->text());
-  ui->panelLock->setAccessibleName("Edit lock");
+  // The lock panel's accessible name carries its state (ShowLockPanel).
   ui->imageDevice->setAccessibleName("Transmitter picture");
   ui->valueOpt_1->setAccessibleName("Options 2:");
   ui->EditTXname->setToolTip("Transmitter name; sent when you leave the field");
@@ -218,10 +221,9 @@ void TformMain::ButtonSetTXnameClick() {
     const char16_t u = ch.unicode();
     name.push_back(u >= 32 && u <= 126 ? static_cast<char>(u) : ' ');
   }
-  state_->updating = true;
+  UpdatingScope updating(*state_);
   TxNameChange(*link_, d, name);
   showName();
-  state_->updating = false;
 }
 
 bool TformMain::eventFilter(QObject* watched, QEvent* event) {
@@ -371,6 +373,9 @@ std::vector<QWidget*> TformMain::EditingControls() const {
 }
 
 void TformMain::ResetDisplay() {
+  // Clearing is the program's doing: no change handler may act on it (they hang on the
+  // user's own signals; this is the second guard).
+  UpdatingScope updating(*state_);
   for (QLineEdit* field :
        {ui->valueID, ui->valueSerial, ui->valueTuningChannels, ui->valueTuningGroups,
         ui->valueTuningRange, ui->valueTuningStep, ui->EditTXname, ui->valueOpt_0,
@@ -385,6 +390,8 @@ void TformMain::ResetDisplay() {
 
 void TformMain::ShowEditLock() {
   ShowLockPanel();
+  if (deviceData_->modelType == 0) return;  // no transmitter: nothing else to show
+  UpdatingScope updating(*state_);
   for (WindowView* view : views_) view->ShowEditLock();
   const TDeviceData& d = *deviceData_;
   if (d.txNameSupported) {
@@ -395,14 +402,21 @@ void TformMain::ShowEditLock() {
 
 void TformMain::ShowLockPanel() {
   QPalette palette = ui->panelLock->palette();
-  if (state_->editLocked) {
-    ui->panelLock->setText("LOCKED");
-    palette.setColor(QPalette::Window, kLockedColour);
-  } else {
-    ui->panelLock->setText("UNLOCKED");
-    palette.setColor(QPalette::Window, QWidget::palette().color(QPalette::Button));
-  }
+  const bool locked = state_->editLocked;
+  ui->panelLock->setText(locked ? "LOCKED" : "UNLOCKED");
+  palette.setColor(QPalette::Window,
+                   locked ? kLockedColour : QWidget::palette().color(QPalette::Button));
   ui->panelLock->setPalette(palette);
+  // A screen reader says the state with the name, and hears when it changes.
+  const QString name = locked ? "Edit lock: LOCKED" : "Edit lock: UNLOCKED";
+  if (ui->panelLock->accessibleName() == name) return;
+  ui->panelLock->setAccessibleName(name);
+  ui->panelLock->setAccessibleDescription(
+      locked ? "Editing is locked: a change is refused. Double-click to unlock."
+             : "Editing is unlocked: every change is written to the transmitter. "
+               "Double-click to lock.");
+  QAccessibleEvent changed(ui->panelLock, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void TformMain::panelLockDblClick() {
@@ -410,12 +424,9 @@ void TformMain::panelLockDblClick() {
   ShowEditLock();
 }
 
-bool TformMain::ReloadViews() {
-  state_->updating = true;
-  bool ok = true;
-  for (WindowView* view : views_) ok = view->Reload() && ok;
-  state_->updating = false;
-  return ok;
+void TformMain::ShowViewsFromData() {
+  UpdatingScope updating(*state_);
+  for (WindowView* view : views_) view->ShowFromData();
 }
 
 void TformMain::FrequencyTable1Click() {
@@ -476,16 +487,22 @@ void TformMain::timerPingTimer() {
 
   const uint8_t kind = SelectedInterfaceKind();
   const PresenceTick tick = PresenceProbe(*link_, *deviceData_, kind);
+  auto showDeparture = [&] {
+    ResetDisplay();
+    link_->interfaceKind = kind;
+    ShowInterfacePicture(kind);
+  };
   switch (tick.event) {
     case PresenceEvent::Arrived:
+      // A handheld left and a bodypack answered in the same tick: the display of the
+      // one that left is cleared before the new one is read.
+      if (tick.leftFirst) showDeparture();
       ShowPicture(QString::fromStdString(tick.picture));
       FullRead();
       break;
     case PresenceEvent::Left:
-      ResetDisplay();
+      showDeparture();
       deviceData_->modelType = 0;
-      link_->interfaceKind = kind;
-      ShowInterfacePicture(kind);
       break;
     case PresenceEvent::Nothing:
     case PresenceEvent::StillThere:

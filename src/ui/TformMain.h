@@ -87,9 +87,9 @@ class TformMain : public QMainWindow {
   // their height. Off, the window is the ordinary configurator.
   void SetServiceMode(bool on);
   bool serviceMode() const { return serviceMode_; }
-  // Re-reads every view from the transmitter after many settings changed at once (a
-  // configuration load, a preset activation). False when a read failed.
-  bool ReloadViews();
+  // Shows every view again from TDeviceData after an operation changed many settings
+  // at once and read them back (a configuration load, a preset activation).
+  void ShowViewsFromData();
 
   void ShowPicture(const QString& resourceName);
   void SwitchIndicatorsOff();

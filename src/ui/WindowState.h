@@ -66,9 +66,13 @@ class WindowState : public QObject {
   void audioDisplayChanged();
   // A channel's frequency or flags, or a group's flags or name, were written.
   void frequencyTableChanged(int group);
-  // Many settings changed at once on the transmitter (a configuration load, a preset
-  // activation): the window re-reads every view from the transmitter.
-  void reloadRequested();
+  // Many settings changed on the transmitter at once and were read back (a
+  // configuration load, a preset activation): every view shows them again from
+  // TDeviceData and the preset store.
+  void settingsReread();
+  // An operation that held the edit lock on has put it back as the user left it: the
+  // window shows the lock again (caption, name fields, preset panel).
+  void editLockChanged();
   // The hidden boxes were read or put back: every view shows its boxes from
   // hiddenShown / hiddenEnabled.
   void menuFlagsChanged();

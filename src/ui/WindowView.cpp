@@ -47,7 +47,7 @@ void WindowView::ShowReadResult(const FullReadResult&) {}
 
 void WindowView::ShowEditLock() {}
 
-bool WindowView::Reload() { return true; }
+void WindowView::ShowFromData() {}
 
 void EnableControl(QWidget* control) {
   control->setEnabled(true);

@@ -34,9 +34,11 @@ class WindowView : public QWidget {
   virtual void ShowReadResult(const FullReadResult& result);
   // The edit lock was switched on or off.
   virtual void ShowEditLock();
-  // Many settings changed on the transmitter at once: read what the view shows again.
-  // Runs with `updating` set; false when a read failed.
-  virtual bool Reload();
+  // Many settings changed on the transmitter at once and the operation that changed
+  // them has read them back (a configuration load, a preset activation): the view shows
+  // them again from TDeviceData and the preset store, without reading anything itself.
+  // Runs with `updating` set.
+  virtual void ShowFromData();
 
  protected:
   WindowState* state = nullptr;

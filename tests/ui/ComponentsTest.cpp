@@ -4,14 +4,47 @@
 #include <QApplication>
 #include <QTest>
 #include <stdexcept>
+#include <vector>
 
 #include "components/TQLed.h"
 #include "components/TQProgressBar.h"
+#include "components/TQSpinEdit.h"
 #include "ui/DeviceWatcher.h"
 #include "ui/UserMessages.h"
 
 namespace zentra {
 namespace {
+
+TEST(TQSpinEdit, ReportsOnlyTheUsersChangesAndKeepsThemWithinTheLimits) {
+  TQSpinEdit spin;
+  spin.setRange(-60, 60);
+  std::vector<int> edited;
+  QObject::connect(&spin, &TQSpinEdit::valueEdited, [&](int v) { edited.push_back(v); });
+  // The program's own changes: showing, a range that clamps, a reset.
+  spin.setLimits(-40, 40);
+  spin.showValue(-52);  // a transmitter value below what the user may choose
+  EXPECT_EQ(spin.value(), -52);
+  spin.setValue(0);
+  spin.setLimits(-20, 10);
+  spin.showValue(30);
+  EXPECT_TRUE(edited.empty());
+  // The user's: steps stay within the limits, a step further out changes nothing.
+  spin.stepBy(1);
+  EXPECT_EQ(spin.value(), 30);
+  spin.stepBy(-1);
+  EXPECT_EQ(spin.value(), 10);
+  spin.stepBy(-100);
+  EXPECT_EQ(spin.value(), -20);
+  // A typed value counts once, when confirmed; a key that would pass the limits is not
+  // taken ("99" stays "9").
+  spin.selectAll();
+  QTest::keyClicks(&spin, "-12");
+  QTest::keyClick(&spin, Qt::Key_Return);
+  spin.selectAll();
+  QTest::keyClicks(&spin, "99");
+  QTest::keyClick(&spin, Qt::Key_Return);
+  EXPECT_EQ(edited, (std::vector<int>{10, -20, -12, 9}));
+}
 
 TEST(TQLed, ColoursFollowTheLight) {
   TQLed led;

@@ -3,6 +3,8 @@
 // answered from inside its modal loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -43,8 +45,7 @@ class FrequencyPlanViewTest : public WindowFixture {
   }
   // Selects a group as the user would; the same group again is read again.
   void SelectGroup(int index) {
-    if (plan->listFrequenciesGroup->currentIndex() == index) view->listFrequenciesGroupChange();
-    else plan->listFrequenciesGroup->setCurrentIndex(index);
+    Choose(plan->listFrequenciesGroup, index);
     world->ClearRequestLog();
   }
   QPoint CellCentre(int row, int column) const {
@@ -217,9 +218,11 @@ TEST_F(FrequencyPlanViewTest, FrequencyDialogWritesWhatItAcceptsAndNothingElse) 
       EXPECT_EQ(tx().table[0][3].freqKHz, uint32_t(c.writtenKHz));
       EXPECT_EQ(Cell(3, 1), QString::asprintf("%.03f", c.writtenKHz * 0.001));
     } else {
-      // Refused, then cancelled: nothing at all goes to the transmitter.
+      // Refused, then cancelled: nothing is written; the group is read again.
       EXPECT_EQ(MessageTexts(), std::vector<QString>{c.warning});
-      EXPECT_EQ(Requests(), 0u);
+      const auto codes = CommandsSent();
+      EXPECT_EQ(std::count(codes.begin(), codes.end(), uint8_t('>')), 0);
+      EXPECT_EQ(std::count(codes.begin(), codes.end(), uint8_t(',')), 8);  // every channel
       EXPECT_EQ(tx().table[0][3].freqKHz, before);
     }
   }
@@ -288,17 +291,18 @@ TEST_F(FrequencyPlanViewTest, TheEditLockRefusesEveryChangeAndPutsItBack) {
   EXPECT_EQ(plan->EditGroupName->text(), "GROUP 00");
 }
 
-TEST_F(FrequencyPlanViewTest, ReloadShowsWhatTheTransmitterNowHolds) {
+TEST_F(FrequencyPlanViewTest, SettingsReadBackShowTheGroupFlagsWithoutReadingTheTable) {
   Show("nano:ZQL22X@129,groups=4,channels=4");
   SelectGroup(2);
-  tx().table[2][1].freqKHz = 500125;
-  tx().table[2][1].locked = true;
+  const QString before = Cell(1, 1);
   window->deviceData().SetGroupHidden(2, true);  // as a configuration load leaves it
-  emit window->state().reloadRequested();
+  emit window->state().settingsReread();
   EXPECT_EQ(plan->listFrequenciesGroup->currentIndex(), 2);
-  EXPECT_EQ(Cell(1, 1), "500.125");
-  EXPECT_EQ(Cell(1, 2), "lock");
+  EXPECT_EQ(Cell(1, 1), before);
   EXPECT_TRUE(plan->ckGroupHidden->isChecked());
+  // The table itself did not change: no channel is read again.
+  const auto codes = CommandsSent();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), uint8_t(',')), 0);
 }
 
 TEST_F(FrequencyPlanViewTest, ChannelsDisturbedByIntermodulationAreMarkedUntilTheCulpritIsHidden) {

@@ -311,6 +311,34 @@ TEST_F(MainWindowTest, DoubleClickOnTheLockPanelTogglesTheLock) {
   EXPECT_FALSE(ui->EditTXname->isEnabled());
 }
 
+TEST_F(MainWindowTest, TheLockPanelTellsScreenReadersItsState) {
+  Start("nano:ZQL22X@129");
+  Connect();
+  window->timerPingTimer();
+  EXPECT_EQ(ui->panelLock->accessibleName(), "Edit lock: LOCKED");
+  EXPECT_TRUE(ui->panelLock->accessibleDescription().contains("Double-click to unlock"));
+  QTest::mouseDClick(ui->panelLock, Qt::LeftButton);
+  EXPECT_EQ(ui->panelLock->accessibleName(), "Edit lock: UNLOCKED");
+  EXPECT_TRUE(ui->panelLock->accessibleDescription().contains("Double-click to lock"));
+}
+
+TEST_F(MainWindowTest, AHandheldSwappedForABodypackInOneTickLeavesNothingBehind) {
+  Start("usbmsg:ZQK230@129");
+  Connect();
+  window->timerPingTimer();
+  ASSERT_TRUE(panels->listAudioMod->isEnabled());  // the handheld's modulation list
+  world->Leave();
+  sim::TransmitterSpec bodypack;
+  bodypack.model = "ZQL22X";
+  world->Enter(bodypack);
+  window->timerPingTimer();  // the handheld probe goes unanswered, the bodypack answers
+  EXPECT_EQ(window->deviceData().modelType, 9);
+  EXPECT_FALSE(panels->listAudioMod->isEnabled());
+  EXPECT_EQ(panels->listAudioMod->currentIndex(), -1);
+  EXPECT_TRUE(ui->valueID->text().startsWith("ZQL22X"));
+  EXPECT_EQ(window->currentPicture(), "PICTURE_ZQL22X");
+}
+
 TEST_F(MainWindowTest, InterfaceChangesRebuildOtherDevicesDoNot) {
   Start("nano:ZQL22X@129");
   using A = DeviceChange::Action;

@@ -36,14 +36,14 @@ TEST_F(PresetPanelViewTest, EditedSavedReadAndActivatedShowsTheTransmittersValue
   tx().presets[2].record[preset_byte::kLock] = 0;
   tx().presets[2].record[preset_byte::kDontCare] = 0;
   p.ButtonReloadPreset->click();
-  p.PresetList->setCurrentIndex(2);  // Preset01
+  Choose(p.PresetList, 2);  // Preset01
   EXPECT_TRUE(p.PresetlistGroup->isEnabled());
   EXPECT_EQ(ui->presetPanel->shownPreset(), 2);
   EXPECT_TRUE(p.PresetNameList->isEnabled());
 
   p.PresetNameList->setText("Choir");
-  p.PresetlistRFPower->setCurrentIndex(1);
-  p.PresetspinAudioGain->setValue(-12);
+  Choose(p.PresetlistRFPower, 1);
+  Type(p.PresetspinAudioGain, -12);
   // The preset's gain as the display shows it, on its own line (not under the spin).
   EXPECT_FALSE(p.PresetEditAudioGainLevel->isHidden());
   EXPECT_EQ(p.PresetEditAudioGainLevel->text(), "AF Gain: -12 [dB]");
@@ -80,7 +80,7 @@ TEST_F(PresetPanelViewTest, EditedSavedReadAndActivatedShowsTheTransmittersValue
   // them back and both preset lists show the active preset.
   messages.clear();
   tx().rfPower = 0;
-  activePreset->PresetListSet->setCurrentIndex(2);
+  Choose(activePreset->PresetListSet, 2);
   EXPECT_EQ(activePreset->PresetNameSetList->text().trimmed(), "Choir");
   activePreset->ButtonSetPreset->click();
   EXPECT_EQ(Texts(), std::vector<QString>{"Preset loaded!"});
@@ -96,7 +96,7 @@ TEST_F(PresetPanelViewTest, EditedSavedReadAndActivatedShowsTheTransmittersValue
 TEST_F(PresetPanelViewTest, UserAndEditLockFollowTheRules) {
   Arrive("nano:ZQL22X@129");
   auto& p = *presetPanel;
-  p.PresetList->setCurrentIndex(1);  // USER: values yes, flags and name no
+  Choose(p.PresetList, 1);  // USER: values yes, flags and name no
   EXPECT_TRUE(p.PresetlistRFPower->isEnabled());
   EXPECT_FALSE(p.PresetNameList->isEnabled());
   EXPECT_FALSE(p.PresetckRFPowerLock->isEnabled());
@@ -105,7 +105,7 @@ TEST_F(PresetPanelViewTest, UserAndEditLockFollowTheRules) {
 
   window->panelLockDblClick();  // lock on: nothing editable, SAVE beeps and sends nothing
   ASSERT_TRUE(window->state().editLocked);
-  p.PresetList->setCurrentIndex(2);
+  Choose(p.PresetList, 2);
   EXPECT_FALSE(p.PresetlistRFPower->isEnabled());
   world->ClearRequestLog();
   const int beepsBefore = beeps;

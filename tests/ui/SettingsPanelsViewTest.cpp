@@ -118,21 +118,21 @@ struct Change {
 
 const std::vector<Change>& Changes() {
   static const std::vector<Change> changes = {
-      {"RFPower", [](auto& p) { p.listRFPower->setCurrentIndex(1); }, {0xD0, 'P'},
+      {"RFPower", [](auto& p) { Choose(p.listRFPower, 1); }, {0xD0, 'P'},
        [](auto& s, auto& p) { return s.rfPower == 1 && p.listRFPower->currentIndex() == 1; }},
-      {"Battery", [](auto& p) { p.listBatteryType->setCurrentIndex(0); }, {0xC2, 'B'},
+      {"Battery", [](auto& p) { Choose(p.listBatteryType, 0); }, {0xC2, 'B'},
        [](auto& s, auto& p) { return s.batteryType == 0 && p.listBatteryType->currentIndex() == 0; }},
-      {"LedLight", [](auto& p) { p.spinLedLight->setValue(5); }, {0xCC, 'L'},
+      {"LedLight", [](auto& p) { Type(p.spinLedLight, 5); }, {0xCC, 'L'},
        [](auto& s, auto& p) { return s.ledLight == 5 && p.spinLedLight->value() == 5; }},
-      {"LedMode", [](auto& p) { p.listLedMode->setCurrentIndex(0); }, {0xCC, 'L'},
+      {"LedMode", [](auto& p) { Choose(p.listLedMode, 0); }, {0xCC, 'L'},
        [](auto& s, auto& p) { return s.ledMode == 0 && p.listLedMode->currentIndex() == 0; }},
-      {"Gain", [](auto& p) { p.spinAudioGain->setValue(-6); }, {0xC4, 'D'},
+      {"Gain", [](auto& p) { Type(p.spinAudioGain, -6); }, {0xC4, 'D'},
        [](auto& s, auto& p) { return s.gain == -6 && p.spinAudioGain->value() == -6; }},
-      {"Filter", [](auto& p) { p.listAudioFilter->setCurrentIndex(3); }, {0xC4, 'D'},
+      {"Filter", [](auto& p) { Choose(p.listAudioFilter, 3); }, {0xC4, 'D'},
        [](auto& s, auto& p) { return s.filter == 3 && p.listAudioFilter->currentIndex() == 3; }},
-      {"Phase", [](auto& p) { p.listMicPhase->setCurrentIndex(0); }, {0xCD},
+      {"Phase", [](auto& p) { Choose(p.listMicPhase, 0); }, {0xCD},
        [](auto& s, auto& p) { return s.micPhase == 0 && p.listMicPhase->currentIndex() == 0; }},
-      {"Channel", [](auto& p) { p.listChannel->setCurrentIndex(5); }, {},
+      {"Channel", [](auto& p) { Choose(p.listChannel, 5); }, {},
        [](auto& s, auto& p) { return s.curChannel == 5 && p.listChannel->currentIndex() == 5; }},
       {"TuningLock", [](auto& p) { p.ckTuningLock->click(); }, {0xDB},
        [](auto& s, auto&) { return (s.lockBits & 0x01) != 0; }},
@@ -158,7 +158,7 @@ TEST_P(HandlerTest, EachChangeIsWrittenAndReadBack) {
     tx().ledMode = 1;
     tx().micPhase = 1;
     tx().lockBits = tx().lockBitsExt = tx().hiddenBits = tx().hiddenBitsExt = 0;
-    window->ReloadViews();
+    Reread();
     world->ClearRequestLog();
     change.act(*panels);
     const Codes codes = CommandsSent();
@@ -178,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Models, HandlerTest,
 TEST_F(SettingsPanelsViewTest, RefusedWriteShowsTheTransmittersValue) {
   Arrive("nano:ZQL22X@129");
   const int gain = tx().gain;
-  panels->spinAudioGain->setValue(50);  // above what the transmitter takes
+  Type(panels->spinAudioGain, 50);  // above what the transmitter takes
   EXPECT_TRUE(Sent(0xC4));
   EXPECT_EQ(tx().gain, gain);
   EXPECT_EQ(panels->spinAudioGain->value(), gain);
@@ -190,13 +190,13 @@ TEST_F(SettingsPanelsViewTest, LostAnswersLeaveTheLastKnownValues) {
     std::function<int(Ui::SettingsPanelsView&)> shown;
   };
   const Lost cases[] = {
-      {[](auto& p) { p.listRFPower->setCurrentIndex(2); },
+      {[](auto& p) { Choose(p.listRFPower, 2); },
        [](auto& p) { return p.listRFPower->currentIndex(); }},
-      {[](auto& p) { p.listBatteryType->setCurrentIndex(2); },
+      {[](auto& p) { Choose(p.listBatteryType, 2); },
        [](auto& p) { return p.listBatteryType->currentIndex(); }},
-      {[](auto& p) { p.spinLedLight->setValue(2); },
+      {[](auto& p) { Type(p.spinLedLight, 2); },
        [](auto& p) { return p.spinLedLight->value(); }},
-      {[](auto& p) { p.listChannel->setCurrentIndex(9); },
+      {[](auto& p) { Choose(p.listChannel, 9); },
        [](auto& p) { return p.listChannel->currentIndex(); }},
   };
   Arrive("nano:ZQL22X@129");
@@ -215,8 +215,8 @@ TEST_F(SettingsPanelsViewTest, EditLockBeepsPutsBackAndSendsNothing) {
   world->ClearRequestLog();
   const int power = panels->listRFPower->currentIndex();
   const int light = panels->spinLedLight->value();
-  panels->listRFPower->setCurrentIndex(power == 0 ? 1 : 0);
-  panels->spinLedLight->setValue(light + 1);
+  Choose(panels->listRFPower, power == 0 ? 1 : 0);
+  Type(panels->spinLedLight, light + 1);
   panels->ckTuningLock->click();
   panels->ckLedHidden->click();
   activePreset->ckPresetHidden->click();
@@ -241,7 +241,7 @@ TEST_F(SettingsPanelsViewTest, UpdatingSuppressesEveryHandler) {
 TEST_F(SettingsPanelsViewTest, HiddenBoxesOfOtherBoxesWriteBothBytes) {
   Arrive("nano:ZQL22X@129");
   tx().hiddenBits = tx().hiddenBitsExt = 0;
-  window->ReloadViews();
+  Reread();
   panels->ckTuningHidden->click();
   activePreset->ckPresetHidden->click();
   if (data().menuInfoHiddenSupported) ui->ckMenuInfoHidden->click();
@@ -276,9 +276,9 @@ TEST_F(SettingsPanelsViewTest, TuningFollowsACtrlClickInTheGrid) {
 TEST_F(SettingsPanelsViewTest, SyncGroupForcesChannelZero) {
   Arrive("nano:ZQL22X@129");
   ASSERT_TRUE(data().syncSupported);
-  panels->listChannel->setCurrentIndex(4);
+  Choose(panels->listChannel, 4);
   world->ClearRequestLog();
-  panels->listGroup->setCurrentIndex(data().syncGroup);
+  Choose(panels->listGroup, data().syncGroup);
   EXPECT_EQ(panels->listChannel->currentIndex(), 0);
   EXPECT_EQ(tx().curGroup, data().syncGroup);
   EXPECT_EQ(tx().curChannel, 0);

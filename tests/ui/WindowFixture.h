@@ -12,9 +12,11 @@
 
 #include <QTimer>
 
+#include "device/Settings.h"
 #include "sim/SimWorld.h"
 #include "ui/TformMain.h"
 #include "ui/TformMainForm.h"
+#include "ui/UserActions.h"
 #include "ui/UserMessages.h"
 
 namespace zentra {
@@ -71,6 +73,13 @@ class WindowFixture : public ::testing::Test {
     if (unlock && window->state().editLocked) window->panelLockDblClick();
     messages.clear();
     world->ClearRequestLog();
+  }
+
+  // The test changed the transmitter's settings behind the window's back: read them
+  // into the window as an operation that re-reads them (a preset activation) would.
+  void Reread() {
+    ReloadPanels(window->link(), window->deviceData());
+    window->ShowViewsFromData();
   }
 
   size_t Requests() const { return world->requestLog().size(); }
