@@ -13,7 +13,7 @@ dir=build-fuzz
 jobs=$(nproc 2>/dev/null || echo 2)
 
 targets=(fuzz_codec fuzz_transact fuzz_identity fuzz_table_file fuzz_config_file
-         fuzz_memory_image fuzz_sim_spec fuzz_access_codes)
+         fuzz_memory_image fuzz_sim_spec fuzz_access_codes fuzz_station_list)
 if [[ $# -gt 0 ]]; then targets=("$@"); fi
 
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

@@ -22,7 +22,8 @@ constexpr const char* kExitCodeHelp =
     "differences); 2 bad arguments or refused value; 3 no IR interface; 4 no "
     "transmitter; 5 read error while reading the transmitter; 6 completed with gaps (a "
     "table or configuration walk finished, but items listed as \"Not read\" or \"Not "
-    "written\" failed even when tried again); 130 interrupted.";
+    "written\" failed even when tried again; station run: lines remain or failed); 130 "
+    "interrupted.";
 
 // --help-all expands every level of commands (table show, plan suggest, ...) with their
 // options, not only the first; the manual page is made from it.
@@ -107,6 +108,7 @@ void AddAllCommands(CLI::App& app, ChosenCommand& chosen) {
   AddFileCommands(app, chosen);
   AddPresetCommands(app, chosen);
   AddPlanCommands(app, chosen);
+  AddStationCommands(app, chosen);
 }
 
 int RunCli(int argc, char** argv) {

@@ -28,6 +28,7 @@ void AddServiceCommands(CLI::App& app, ChosenCommand& chosen);  // eeprom, cal, 
 void AddFileCommands(CLI::App& app, ChosenCommand& chosen);     // table save/load, config
 void AddPresetCommands(CLI::App& app, ChosenCommand& chosen);   // preset list/show/save/set
 void AddPlanCommands(CLI::App& app, ChosenCommand& chosen);     // plan ..., table export/import
+void AddStationCommands(CLI::App& app, ChosenCommand& chosen);  // station run
 // Every command above, in the order zentra-cli shows them.
 void AddAllCommands(CLI::App& app, ChosenCommand& chosen);
 

@@ -26,25 +26,8 @@ int Refuse(const std::string& message) {
   return kExitUsage;
 }
 
-std::optional<int> ParseInt(const std::string& text) {
-  int value = 0;
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto [ptr, ec] = std::from_chars(begin, end, value);
-  if (begin == end || ec != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
-
-std::string Offered(const ItemList& items) {
-  std::string out;
-  for (size_t i = 0; i < items.size(); ++i) {
-    out += (i ? ", " : "") + std::to_string(i) + " \"" + items[i] + "\"";
-  }
-  return out;
-}
-
-// Looks a typed value up in a list; the refusal names what the model offers.
+// Looks a typed group or channel up in the tuning lists; the refusal names what the
+// model offers.
 std::optional<int> Pick(const char* setting, const ItemList& items, const std::string& typed) {
   if (items.empty()) {
     PrintError(std::string("This transmitter has no setting '") + setting + "'");
@@ -53,9 +36,19 @@ std::optional<int> Pick(const char* setting, const ItemList& items, const std::s
   const auto index = MatchItem(items, typed);
   if (!index) {
     PrintError("Value '" + typed + "' not offered for " + setting + " on this transmitter; " +
-               "choose one of: " + Offered(items));
+               "choose one of: " + OfferedItems(items));
   }
   return index;
+}
+
+// A typed value of a named setting, for this transmitter; the refusal is printed.
+std::optional<int> Resolve(const TDeviceData& d, const std::string& setting, const std::string& typed) {
+  const SettingValue v = ResolveSetting(d, *FindNamedSetting(setting), typed);
+  if (!v.ok) {
+    PrintError(v.refusal);
+    return std::nullopt;
+  }
+  return v.value;
 }
 
 // Prints what the transmitter holds after the change and turns the outcome into an
@@ -99,83 +92,38 @@ int SetAudio(Session& session, const std::string& setting, const std::string& ty
     return kExitFailed;
   }
   AudioRequest request = CurrentAudio(d);
-  ItemList items;
-  std::function<int(const TDeviceData&)> current;
+  const auto value = Resolve(d, setting, typed);
+  if (!value) return kExitUsage;
   if (setting == "gain") {
-    const auto gain = ParseInt(typed);
-    // The gain spin's limits for this model and microphone mode, narrowed by the data
-    // model's gain check of the model (e.g. -60..40 dB for a ZQL22X).
-    const GainLimits limits = MainGainLimits(d);
-    int low = limits.maximum + 1, high = limits.minimum - 1;
-    for (int g = limits.minimum; g <= limits.maximum; ++g) {
-      if (CheckPresetGain(d.modelType, g)) {
-        low = std::min(low, g);
-        high = std::max(high, g);
-      }
-    }
-    if (!gain || *gain < low || *gain > high) {
-      return Refuse("Gain '" + typed + "' refused: this transmitter takes " +
-                    std::to_string(low) + ".." + std::to_string(high) + " dB");
-    }
-    request.gain = *gain;
+    request.gain = *value;
     const SettingResult r = AudioChange(session.link(), d, request);
-    return Report(session, setting, r, std::to_string(d.audioGain) + " dB",
-                  d.audioGain == *gain);
+    return Report(session, setting, r, std::to_string(d.audioGain) + " dB", d.audioGain == *value);
   }
   if (setting == "limiter") {
-    if (!d.limiterSupported) return Refuse("This transmitter has no setting 'limiter'");
-    const auto on = ParseOnOff(typed);
-    if (!on) return Refuse("Value '" + typed + "' refused for limiter: use on or off");
-    request.limiter = *on;
+    request.limiter = *value != 0;
     const SettingResult r = AudioChange(session.link(), d, request);
     return Report(session, setting, r, d.audioLimiter ? "on" : "off",
-                  (d.audioLimiter != 0) == *on);
+                  (d.audioLimiter != 0) == (*value != 0));
   }
-  int* field = nullptr;
-  if (setting == "hp-filter") {
-    items = FilterItems(d);
-    field = &request.filter;
-    current = [](const TDeviceData& x) { return x.audioFilter; };
-  } else if (setting == "display") {
-    items = DisplayItemsFor(d);
-    field = &request.display;
-    current = [](const TDeviceData& x) { return x.audioDisplay; };
-  } else if (setting == "noise-reduction") {
-    items = PreEmphasisItemsFor(d);
-    field = &request.preEmphasis;
-    current = [](const TDeviceData& x) { return x.preEmphasis; };
-  } else if (setting == "modulation") {
-    items = ModulationItemsFor(d);
-    field = &request.modulation;
-    current = [](const TDeviceData& x) { return static_cast<int>(x.audioMod); };
-  } else {  // lp-filter
-    items = LowPassItemsFor(d);
-    field = &request.lowPass;
-    current = [](const TDeviceData& x) { return static_cast<int>(x.audioLpf); };
-  }
-  const auto index = Pick(setting.c_str(), items, typed);
-  if (!index) return kExitUsage;
-  *field = *index;
+  const NamedSetting named = *FindNamedSetting(setting);
+  int* field = &request.lowPass;
+  if (named == NamedSetting::HpFilter) field = &request.filter;
+  if (named == NamedSetting::Display) field = &request.display;
+  if (named == NamedSetting::NoiseReduction) field = &request.preEmphasis;
+  if (named == NamedSetting::Modulation) field = &request.modulation;
+  *field = *value;
   const SettingResult r = AudioChange(session.link(), d, request);
-  return Report(session, setting, r, ItemText(items, current(d)), current(d) == *index);
+  return Report(session, setting, r, HeldSettingText(d, named), HeldSettingValue(d, named) == *value);
 }
 
 int SetMic(Session& session, const std::string& setting, const std::string& typed) {
   TDeviceData& d = session.data();
   int mode = d.micMode, phase = d.micPhase, ptt = d.micPTT;
-  ItemList items;
-  if (setting == "mic-mode") {
-    items = MicModeItems(d);
-  } else if (setting == "phase") {
-    items = PhaseItemsFor(d);
-  } else {
-    items = PttItems(d);
-  }
-  const auto index = Pick(setting.c_str(), items, typed);
-  if (!index) return kExitUsage;
-  if (setting == "mic-mode") mode = *index;
-  if (setting == "phase") phase = *index;
-  if (setting == "ptt") ptt = PttIndexToValue(d, *index);
+  const auto value = Resolve(d, setting, typed);
+  if (!value) return kExitUsage;
+  if (setting == "mic-mode") mode = *value;
+  if (setting == "phase") phase = *value;
+  if (setting == "ptt") ptt = *value;
   // Model 1 sends the PTT value only; models 4 and 10 send mode 0. The other values
   // must have been read, or the write would carry junk.
   const bool modelOne = d.modelType == 1;
@@ -184,18 +132,11 @@ int SetMic(Session& session, const std::string& setting, const std::string& type
     PrintError("The microphone settings were not read from the transmitter; nothing sent");
     return kExitFailed;
   }
-  const int wanted = setting == "ptt" ? ptt : *index;
+  const int wanted = *value;
   const SettingResult r =
       MicChange(session.link(), d, std::max(mode, 0), std::max(phase, 0), ptt);
-  if (setting == "mic-mode") {
-    return Report(session, setting, r, ItemText(MicModeItems(d), d.micMode), d.micMode == wanted);
-  }
-  if (setting == "phase") {
-    return Report(session, setting, r, ItemText(PhaseItemsFor(d), d.micPhase), d.micPhase == wanted);
-  }
-  return Report(session, setting, r,
-                d.micPTT < 0 ? "-" : ItemText(PttItems(d), PttValueToIndex(d, d.micPTT)),
-                d.micPTT == wanted);
+  const NamedSetting named = *FindNamedSetting(setting);
+  return Report(session, setting, r, HeldSettingText(d, named), HeldSettingValue(d, named) == wanted);
 }
 
 int SetTuning(Session& session, const std::string& setting, const Values& values) {
@@ -328,43 +269,26 @@ int RunSet(Session& session, const std::string& setting, const Values& values) {
   if (setting == "mic-mode" || setting == "phase" || setting == "ptt") {
     return SetMic(session, setting, typed);
   }
-  if (setting == "battery") {
-    const ItemList items = BatteryItems(d);
-    const auto index = Pick("battery", items, typed);
+  if (setting == "battery" || setting == "rf-power") {
+    const auto index = Resolve(d, setting, typed);
     if (!index) return kExitUsage;
-    const SettingResult r = BatteryTypeChange(session.link(), d, *index);
-    return Report(session, setting, r, ItemText(BatteryItems(d), d.batteryType),
-                  d.batteryType == *index);
-  }
-  if (setting == "rf-power") {
-    const ItemList items = PowerItems(d);
-    const auto index = Pick("rf-power", items, typed);
-    if (!index) return kExitUsage;
-    const SettingResult r = RFPowerChange(session.link(), d, *index);
-    return Report(session, setting, r, ItemText(PowerItems(d), d.rfPower), d.rfPower == *index);
+    const SettingResult r = setting == "battery" ? BatteryTypeChange(session.link(), d, *index)
+                                                 : RFPowerChange(session.link(), d, *index);
+    const NamedSetting named = *FindNamedSetting(setting);
+    return Report(session, setting, r, HeldSettingText(d, named), HeldSettingValue(d, named) == *index);
   }
   if (setting == "led-mode" || setting == "led-light") {
     if (d.ledLight < 0 || d.ledMode < 0) {
       PrintError("The LED settings were not read from the transmitter; nothing sent");
       return kExitFailed;
     }
-    int light = d.ledLight, mode = d.ledMode;
-    if (setting == "led-light") {
-      const auto value = ParseInt(typed);
-      if (!value || *value < 0 || *value > 16) {
-        return Refuse("LED light '" + typed + "' refused: use 0..16");
-      }
-      light = *value;
-    } else {
-      const auto index = Pick("led-mode", LedModeItems(d), typed);
-      if (!index) return kExitUsage;
-      mode = *index;
-    }
+    const auto value = Resolve(d, setting, typed);
+    if (!value) return kExitUsage;
+    const int light = setting == "led-light" ? *value : d.ledLight;
+    const int mode = setting == "led-mode" ? *value : d.ledMode;
     const SettingResult r = LedChange(session.link(), d, light, mode);
-    const std::string shown = setting == "led-light" ? std::to_string(d.ledLight)
-                                                     : ItemText(LedModeItems(d), d.ledMode);
-    return Report(session, setting, r, shown,
-                  setting == "led-light" ? d.ledLight == light : d.ledMode == mode);
+    const NamedSetting named = *FindNamedSetting(setting);
+    return Report(session, setting, r, HeldSettingText(d, named), HeldSettingValue(d, named) == *value);
   }
   if (setting == "name") {
     if (!d.txNameSupported) return Refuse("This transmitter has no setting 'name'");

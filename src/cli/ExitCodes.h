@@ -13,7 +13,8 @@ enum ExitCode : int {
   kExitReadFaulty = 5,     // the full read of the transmitter had read errors
   kExitGaps = 6,           // a table or configuration walk finished, but some items could
                            // not be read or written even when tried again (listed on
-                           // stdout as "Not read ..." / "Not written ..." lines)
+                           // stdout as "Not read ..." / "Not written ..." lines);
+                           // station run: lines of the list remain or failed
   kExitInterrupted = 130,  // stopped with Ctrl-C before the command finished
 };
 

@@ -218,15 +218,19 @@ FileOpResult SaveConfiguration(Transactor& link, TDeviceData& data, PresetStore&
 
 // ---------------------------------------------------------------- load
 
+bool HoldsConfiguration(const IniFile& ini) {
+  bool anyPreset = false;
+  for (int i = 0; i < kMaxPresets; ++i) anyPreset = anyPreset || ini.SectionExists(PresetSectionName(i));
+  return ini.SectionExists(kConfig) || anyPreset;
+}
+
 FileOpResult OpenConfiguration(const TDeviceData& data, const std::string& path, IniFile& ini) {
   if (data.modelType == 0) return NoDevice();
   if (ini.Load(path) != IniFile::Status::Ok) {
     return Refused(FileOpStatus::FileError, kTitleError, ini.errorText());
   }
   // Neither settings nor presets: a wrong file picked, or garbage.
-  bool anyPreset = false;
-  for (int i = 0; i < kMaxPresets; ++i) anyPreset = anyPreset || ini.SectionExists(PresetSectionName(i));
-  if (!ini.SectionExists(kConfig) && !anyPreset) {
+  if (!HoldsConfiguration(ini)) {
     ini.Clear();
     return Refused(FileOpStatus::FileError, kTitleError, kMsgNoConfigInFile);
   }

@@ -80,5 +80,7 @@ inline constexpr const char* kMsgNoConfigInFile = "This file holds no configurat
 // ("Connect a device!") and reports a file that cannot be read or holds neither a
 // "CONFIG" nor a preset section.
 FileOpResult OpenConfiguration(const TDeviceData& data, const std::string& path, IniFile& ini);
+// True when the INI holds a "CONFIG" or a preset section: something to load.
+bool HoldsConfiguration(const IniFile& ini);
 
 }  // namespace zentra

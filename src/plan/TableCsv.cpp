@@ -15,17 +15,6 @@ std::string TwoDigits(int n) {
   return s.size() < 2 ? "0" + s : s;
 }
 
-std::string Trim(std::string_view v) {
-  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
-  while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
-  return std::string(v);
-}
-
-std::string Lower(std::string v) {
-  for (char& c : v) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return v;
-}
-
 const char* FlagText(Flag f) {
   switch (f) {
     case Flag::Set: return "yes";
@@ -36,7 +25,7 @@ const char* FlagText(Flag f) {
 }
 
 std::optional<Flag> ParseFlag(const std::string& text) {
-  const std::string v = Lower(Trim(text));
+  const std::string v = LowerAscii(TrimField(text));
   if (v.empty()) return Flag::NotGiven;
   for (const char* yes : {"yes", "y", "true", "1", "on"}) {
     if (v == yes) return Flag::Set;
@@ -79,9 +68,9 @@ bool MapColumns(const std::vector<std::string>& header, std::array<size_t, kColu
                 std::string& missing) {
   for (size_t c = 0; c < kColumns; ++c) {
     at[c] = SIZE_MAX;
-    const std::string want = Lower(kHeader[c]);
+    const std::string want = LowerAscii(kHeader[c]);
     for (size_t i = 0; i < header.size(); ++i) {
-      const std::string have = Lower(Trim(header[i]));
+      const std::string have = LowerAscii(TrimField(header[i]));
       if (have == want || (c == kFrequency && (have == "frequency" || have == "frequency mhz"))) {
         at[c] = i;
         break;
@@ -119,6 +108,17 @@ const TableGroup* FrequencyTable::Find(bool sync, int number) const {
     if (g.sync == sync && (sync || g.number == number)) return &g;
   }
   return nullptr;
+}
+
+std::string TrimField(std::string_view v) {
+  while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+  return std::string(v);
+}
+
+std::string LowerAscii(std::string v) {
+  for (char& c : v) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return v;
 }
 
 std::string CsvField(std::string_view value) {
@@ -216,7 +216,7 @@ CsvImport TableFromCsv(std::string_view text, const CsvLimits& limits) {
   std::vector<CsvRecord> records;
   if (!ParseCsv(text, records, result.error)) return result;
   auto blank = [](const CsvRecord& r) {
-    return std::all_of(r.fields.begin(), r.fields.end(), [](const std::string& f) { return Trim(f).empty(); });
+    return std::all_of(r.fields.begin(), r.fields.end(), [](const std::string& f) { return TrimField(f).empty(); });
   };
   auto it = std::find_if(records.begin(), records.end(), [&](const CsvRecord& r) { return !blank(r); });
   if (it == records.end()) {
@@ -242,8 +242,8 @@ CsvImport TableFromCsv(std::string_view text, const CsvLimits& limits) {
     if (r.fields.size() < needed) {
       return fail(std::to_string(r.fields.size()) + " fields, " + std::to_string(needed) + " expected");
     }
-    const std::string groupText = Trim(r.fields[at[kGroup]]);
-    const bool sync = Lower(groupText) == "sync";
+    const std::string groupText = TrimField(r.fields[at[kGroup]]);
+    const bool sync = LowerAscii(groupText) == "sync";
     const auto number = ParseNumber(groupText);
     if (!sync && (!number || *number > limits.maxGroupNumber)) {
       return fail("group " + Quoted(groupText) + " is not a group number (00.." +
@@ -254,7 +254,7 @@ CsvImport TableFromCsv(std::string_view text, const CsvLimits& limits) {
     group.sync = sync;
     group.number = sync ? 0 : *number;
 
-    const std::string name = Trim(r.fields[at[kName]]);
+    const std::string name = TrimField(r.fields[at[kName]]);
     const size_t nameLength = sync ? 12 : 8;
     if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
       return fail("group name " + Quoted(name) + " holds a line break");
@@ -274,14 +274,14 @@ CsvImport TableFromCsv(std::string_view text, const CsvLimits& limits) {
 
     const auto lock = ParseFlag(r.fields[at[kLock]]);
     const auto hidden = ParseFlag(r.fields[at[kHidden]]);
-    if (!lock) return fail("Lock must be yes, no or empty, not " + Quoted(Trim(r.fields[at[kLock]])));
-    if (!hidden) return fail("Hidden must be yes, no or empty, not " + Quoted(Trim(r.fields[at[kHidden]])));
+    if (!lock) return fail("Lock must be yes, no or empty, not " + Quoted(TrimField(r.fields[at[kLock]])));
+    if (!hidden) return fail("Hidden must be yes, no or empty, not " + Quoted(TrimField(r.fields[at[kHidden]])));
     if (sync && (*lock != Flag::NotGiven || *hidden != Flag::NotGiven)) {
       return fail("the SYNC channel has no lock or hidden flag");
     }
 
-    const std::string channelText = Trim(r.fields[at[kChannel]]);
-    const std::string freqText = Trim(r.fields[at[kFrequency]]);
+    const std::string channelText = TrimField(r.fields[at[kChannel]]);
+    const std::string freqText = TrimField(r.fields[at[kFrequency]]);
     if (channelText.empty()) {
       // The group's own row: its flags.
       if (!freqText.empty()) return fail("a frequency needs a channel");

@@ -79,5 +79,9 @@ struct CsvRecord {
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& records, std::string& error);
 // One field, quoted when it holds a comma, a quote, a line break or edge blanks.
 std::string CsvField(std::string_view value);
+// A field without the blanks and tabs around it, and text with its ASCII letters in lower
+// case: how the CSV readers compare column titles and words.
+std::string TrimField(std::string_view field);
+std::string LowerAscii(std::string text);
 
 }  // namespace zentra::plan

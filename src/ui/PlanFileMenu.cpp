@@ -34,12 +34,12 @@ PlanFileMenu::PlanFileMenu(WindowState& state, FrequencyPlanView& view, QMenu* f
     fileMenu->insertAction(before, action);
     connect(action, &QAction::triggered, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
   };
-  add(mnuOpenTable, "mnuOpenTable", "Open Frequency Table...", &PlanFileMenu::mnuOpenTableClick);
-  add(mnuNewTable, "mnuNewTable", "New Frequency Table...", &PlanFileMenu::mnuNewTableClick);
+  add(mnuOpenTable, "mnuOpenTable", "Open Frequency Table…", &PlanFileMenu::mnuOpenTableClick);
+  add(mnuNewTable, "mnuNewTable", "New Frequency Table…", &PlanFileMenu::mnuNewTableClick);
   add(mnuSaveTable, "mnuSaveTable", "Save Frequency Table", &PlanFileMenu::mnuSaveTableClick);
-  add(mnuSaveTableAs, "mnuSaveTableAs", "Save As...", &PlanFileMenu::mnuSaveTableAsClick);
+  add(mnuSaveTableAs, "mnuSaveTableAs", "Save As…", &PlanFileMenu::mnuSaveTableAsClick);
   fileMenu->insertSeparator(before);
-  add(mnuCoordinate, "mnuCoordinate", "Coordinate...", &PlanFileMenu::mnuCoordinateClick);
+  add(mnuCoordinate, "mnuCoordinate", "Coordinate…", &PlanFileMenu::mnuCoordinateClick);
   mnuCoordinate->setToolTip("Suggest compatible frequencies for the group shown in Tuning Frequencies");
   fileMenu->insertSeparator(before);
   ShowPlanActions();

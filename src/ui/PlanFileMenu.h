@@ -1,6 +1,6 @@
 // The frequency planner's entries in the main window's File menu: "Open Frequency
-// Table...", "New Frequency Table...", "Save Frequency Table" and "Save As..." act on the
-// offline plan window (made on first use), and "Coordinate..." opens the coordination
+// Table...", "New Frequency Table…", "Save Frequency Table" and "Save As…" act on the
+// offline plan window (made on first use), and "Coordinate…" opens the coordination
 // dialog on the group shown in the live "Tuning Frequencies" box, writing its result
 // into the transmitter through the table load with its progress dialog.
 #pragma once

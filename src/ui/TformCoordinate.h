@@ -1,4 +1,4 @@
-// The "Coordinate..." dialog of a group, for an offline plan and for the transmitter
+// The "Coordinate…" dialog of a group, for an offline plan and for the transmitter
 // alike: how many frequencies, the range and step, the four distances (spacing and the
 // guards of the three kinds of intermodulation products), the channels whose frequency
 // is kept, excluded ranges (typed, TV channels, the occupied parts of a spectrum scan)

@@ -37,6 +37,7 @@
 #include "ui/PresetPanelView.h"
 #include "ui/ServiceView.h"
 #include "ui/SettingsPanelsView.h"
+#include "ui/StationHandlers.h"
 #include "ui/TFormPowerProfile.h"
 #include "ui/PlanFileMenu.h"
 #include "ui/TableFileHandlers.h"
@@ -80,6 +81,7 @@ TformMain::TformMain(Platform platform, std::unique_ptr<DeviceWatcher> watcher, 
   new TableFileHandlers(*state_, *ui->frequencyPlan, this);
   new ConfigFileHandlers(*state_, ui->mnuLoadConfig, ui->mnuSaveConfig, this);
   planMenu_ = new PlanFileMenu(*state_, *ui->frequencyPlan, ui->mnuFile, ui->FrequencyTable1, this);
+  new StationHandlers(*this, ui->mnuStation, this);
   state_->updating = true;
   ShowPicture("PICTURE_LOGO");
   ui->ledError->setBackOnColor(QColor(255, 0, 0));

@@ -1,4 +1,4 @@
-// "New Frequency Table...": the layout of a table made at a desk (channels per group,
+// "New Frequency Table…": the layout of a table made at a desk (channels per group,
 // groups, range, step, how its groups are numbered, a SYNC channel), taken as the
 // "DATA" section of the new file.
 #pragma once

@@ -87,10 +87,12 @@ TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
   // Menus: File with its separators, Help with Index on F1.
   QStringList file;
   for (QAction* a : ui->mnuFile->actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, QStringList({"Load User Configuration", "Save User Configuration", "-",
-                               "Open Frequency Table...", "New Frequency Table...", "Save Frequency Table",
-                               "Save As...", "-", "Coordinate...", "-", "Power Frequency Profile", "-",
-                               "Exit"}));
+  EXPECT_EQ(file, QStringList({"Load User Configuration", "Save User Configuration",
+                               QString::fromUtf8("Programming Station\u2026"), "-",
+                               QString::fromUtf8("Open Frequency Table\u2026"),
+                               QString::fromUtf8("New Frequency Table\u2026"), "Save Frequency Table",
+                               QString::fromUtf8("Save As\u2026"), "-", QString::fromUtf8("Coordinate\u2026"), "-",
+                               "Power Frequency Profile", "-", "Exit"}));
   EXPECT_EQ(ui->mnuHelpIndex->text(), "Index");
   EXPECT_EQ(ui->mnuHelpIndex->shortcut(), QKeySequence(Qt::Key_F1));
 }
