@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "SimBench.h"
+#include "support/TempDir.h"
 #include "device/AccessCodes.h"
 #include "device/Presence.h"
 #include "device/ServiceCommands.h"
@@ -321,9 +322,9 @@ TEST_P(RequestStream, PresetRead) {
 
 TEST_P(RequestStream, MemoryTransfers) {
   ServiceCommands service(*bench->link);
-  QTemporaryDir dir;
-  const std::string image = dir.filePath("x.bin").toStdString();
-  const std::string cal = dir.filePath("c.bin").toStdString();
+  testsupport::TempDir dir;
+  const std::string image = dir.filePath("x.bin");
+  const std::string cal = dir.filePath("c.bin");
   TransferObserver quiet;
   quiet.betweenBlocks = [] {};
   // 0x100..0x14F: two whole blocks and one of 16 bytes.
