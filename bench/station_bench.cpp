@@ -9,8 +9,6 @@
 // without the 1200 ms tick of the poll around it.
 //
 // Usage: station_bench [--quick]   (--quick: one transmitter of each model)
-#include <QCoreApplication>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -27,6 +25,7 @@
 #include "sim/SimWorld.h"
 
 #include "PacedPort.h"
+#include "support/TempDir.h"
 
 using namespace zentra;
 
@@ -47,7 +46,6 @@ struct Handled {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
   const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
   const std::vector<std::string> models = {"ZQL22X@129", "ZQL21X@129", "ZQK230@129", "ZQL21@123"};
   const int rounds = quick ? 1 : 5;
@@ -96,11 +94,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "list: %s\n", list.error.c_str());
     return 1;
   }
-  QTemporaryDir dir;
+  testsupport::TempDir dir;
   TDeviceData data;
   PresetStore presets;
   ProgrammingStation station(link, data, presets, std::move(list.list),
-                             dir.filePath("report.csv").toStdString(), link.interfaceKind);
+                             dir.filePath("report.csv"), link.interfaceKind);
   if (const std::string e = station.Start(); !e.empty()) {
     std::fprintf(stderr, "%s\n", e.c_str());
     return 1;
