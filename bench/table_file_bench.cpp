@@ -2,7 +2,7 @@
 // simulated transmitter behind a serial IR interface.
 //
 // 1. Paced: 115200 baud, 10 bits a byte, in both directions (the simulator paces the
-//    replies, the counting port below paces what the PC sends). Reports the wall time
+//    replies, the counting port of BenchRig.h paces what the PC sends). Reports the wall time
 //    divided by the wire time of the bytes actually exchanged in the same run: how much
 //    the host adds on top of the line itself.
 // 2. Unpaced: the host CPU time per transaction (process CPU time over the number of
@@ -16,125 +16,16 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <memory>
 #include <string>
-#include <thread>
 
-#include "device/FullRead.h"
+#include "BenchRig.h"
 #include "files/FileProgress.h"
 #include "files/TableFile.h"
-#include "link/IrLink.h"
-#include "sim/SimWorld.h"
 
 using namespace zentra;
+using namespace zentra::bench;
 
 namespace {
-
-constexpr int kBaud = 115200;
-constexpr double kBitsPerByte = 10.0;
-
-struct ByteCount {
-  long long written = 0;
-  long long read = 0;
-};
-
-// A serial port that counts the bytes crossing it and, when paced, takes as long to send
-// as the line would. With promptWake, a read that has to wait for the first byte polls
-// every 50 us, as a real port's arrival notification wakes the link at once; without it
-// the simulated port's own wait is used, which looks for bytes in slices of up to 2 ms.
-class CountingPort : public SerialPortDevice {
- public:
-  CountingPort(std::unique_ptr<SerialPortDevice> inner, std::shared_ptr<ByteCount> count,
-               bool paced, bool promptWake)
-      : inner_(std::move(inner)), count_(std::move(count)), paced_(paced),
-        promptWake_(promptWake) {}
-  int Open(const std::string& name) override { return inner_->Open(name); }
-  void Close() override { inner_->Close(); }
-  bool IsOpen() const override { return inner_->IsOpen(); }
-  bool Write(const uint8_t* data, int n) override {
-    if (paced_) {
-      const auto until = std::chrono::steady_clock::now() +
-                         std::chrono::nanoseconds(static_cast<long long>(n * kBitsPerByte * 1e9 / kBaud));
-      while (std::chrono::steady_clock::now() < until) {
-      }
-    }
-    const bool ok = inner_->Write(data, n);
-    if (ok) count_->written += n;
-    return ok;
-  }
-  int Read(uint8_t* buffer, int n) override {
-    const int got = inner_->Read(buffer, n);
-    count_->read += got > 0 ? got : 0;
-    return got;
-  }
-  int ReadWithin(uint8_t* buffer, int n, int waitMs) override {
-    int got = 0;
-    if (promptWake_) {
-      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-      while ((got = inner_->ReadWithin(buffer, n, 0)) == 0 &&
-             std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
-      }
-    } else {
-      got = inner_->ReadWithin(buffer, n, waitMs);
-    }
-    count_->read += got > 0 ? got : 0;
-    return got;
-  }
-
- private:
-  std::unique_ptr<SerialPortDevice> inner_;
-  std::shared_ptr<ByteCount> count_;
-  bool paced_;
-  bool promptWake_;
-};
-
-struct Rig {
-  std::shared_ptr<sim::SimWorld> world;
-  std::shared_ptr<ByteCount> bytes = std::make_shared<ByteCount>();
-  std::unique_ptr<IrLink> link;
-  TDeviceData data;
-  PresetStore presets;
-  long long transactions = 0;
-  // Time spent inside Transact (from the request to its answer or failure).
-  std::chrono::steady_clock::duration inLink{};
-  std::chrono::steady_clock::time_point requestAt{};
-};
-
-bool Connect(Rig& rig, const std::string& spec, bool paced, bool promptWake) {
-  std::string error;
-  rig.world = sim::SimWorld::FromSpec(spec, error);
-  if (!rig.world) {
-    std::fprintf(stderr, "bad SPEC %s: %s\n", spec.c_str(), error.c_str());
-    return false;
-  }
-  Platform platform = rig.world->platform();
-  auto make = platform.makeSerialDevice;
-  auto bytes = rig.bytes;
-  platform.makeSerialDevice = [make, bytes, paced, promptWake]() {
-    return std::make_unique<CountingPort>(make(), bytes, paced, promptWake);
-  };
-  rig.link = std::make_unique<IrLink>(platform);
-  rig.link->onTrace = [&rig](TraceDirection d, const uint8_t*, int) {
-    const auto now = std::chrono::steady_clock::now();
-    if (d == TraceDirection::Request) {
-      ++rig.transactions;
-      rig.requestAt = now;
-    } else {
-      rig.inLink += now - rig.requestAt;
-    }
-  };
-  const auto entries = rig.link->BuildInterfaceList();
-  if (entries.empty() || rig.link->Connect(entries, 0) != IrLink::ConnectResult::Connected) {
-    std::fprintf(stderr, "no simulated interface\n");
-    return false;
-  }
-  FullReadOptions options;
-  options.readFirstGroup = false;
-  const FullReadResult r = FullRead(*rig.link, rig.data, rig.presets, options);
-  if (r.faulty) std::fprintf(stderr, "warning: the full read was faulty\n");
-  return rig.data.modelType != 0;
-}
 
 double CpuSeconds() {
   timespec ts{};

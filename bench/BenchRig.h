@@ -1,0 +1,137 @@
+// The simulated link the benchmarks measure: a transmitter in front of a serial IR
+// interface, reached through a port that counts the bytes crossing it and, when paced,
+// takes as long to send as a 115200-baud line would (the simulator paces the replies
+// itself, option baud). The wire time of a run is its bytes at 10 bits a byte (8N1).
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "device/FullRead.h"
+#include "device/Presets.h"
+#include "device/TDeviceData.h"
+#include "link/IrLink.h"
+#include "sim/SimWorld.h"
+
+namespace zentra::bench {
+
+constexpr int kBaud = 115200;
+constexpr double kBitsPerByte = 10.0;
+
+inline double WireSeconds(long long bytes) {
+  return static_cast<double>(bytes) * kBitsPerByte / kBaud;
+}
+
+struct ByteCount {
+  long long written = 0;
+  long long read = 0;
+  long long total() const { return written + read; }
+};
+
+// A serial port that counts the bytes crossing it and, when paced, takes as long to send
+// as the line would. With promptWake, a read that has to wait for the first byte polls
+// every 50 us, as a real port's arrival notification wakes the link at once; without it
+// the simulated port's own wait is used, which looks for bytes in slices of up to 2 ms.
+class CountingPort : public SerialPortDevice {
+ public:
+  CountingPort(std::unique_ptr<SerialPortDevice> inner, std::shared_ptr<ByteCount> count,
+               bool paced, bool promptWake)
+      : inner_(std::move(inner)), count_(std::move(count)), paced_(paced),
+        promptWake_(promptWake) {}
+  int Open(const std::string& name) override { return inner_->Open(name); }
+  void Close() override { inner_->Close(); }
+  bool IsOpen() const override { return inner_->IsOpen(); }
+  bool Write(const uint8_t* data, int n) override {
+    if (paced_) {
+      const auto until = std::chrono::steady_clock::now() +
+                         std::chrono::nanoseconds(static_cast<long long>(n * kBitsPerByte * 1e9 / kBaud));
+      while (std::chrono::steady_clock::now() < until) {
+      }
+    }
+    const bool ok = inner_->Write(data, n);
+    if (ok) count_->written += n;
+    return ok;
+  }
+  int Read(uint8_t* buffer, int n) override {
+    const int got = inner_->Read(buffer, n);
+    count_->read += got > 0 ? got : 0;
+    return got;
+  }
+  int ReadWithin(uint8_t* buffer, int n, int waitMs) override {
+    int got = 0;
+    if (promptWake_) {
+      const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+      while ((got = inner_->ReadWithin(buffer, n, 0)) == 0 &&
+             std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+      }
+    } else {
+      got = inner_->ReadWithin(buffer, n, waitMs);
+    }
+    count_->read += got > 0 ? got : 0;
+    return got;
+  }
+
+ private:
+  std::unique_ptr<SerialPortDevice> inner_;
+  std::shared_ptr<ByteCount> count_;
+  bool paced_;
+  bool promptWake_;
+};
+
+struct Rig {
+  std::shared_ptr<sim::SimWorld> world;
+  std::shared_ptr<ByteCount> bytes = std::make_shared<ByteCount>();
+  std::unique_ptr<IrLink> link;
+  TDeviceData data;
+  PresetStore presets;
+  long long transactions = 0;
+  // Time spent inside Transact (from the request to its answer or failure).
+  std::chrono::steady_clock::duration inLink{};
+  std::chrono::steady_clock::time_point requestAt{};
+};
+
+// Builds the world of spec (a serial interface), connects to it and, with fullRead, reads
+// the transmitter as the window does after Connect. False (with a message) when the
+// world or the link could not be set up.
+inline bool Connect(Rig& rig, const std::string& spec, bool paced, bool promptWake,
+                    bool fullRead = true) {
+  std::string error;
+  rig.world = sim::SimWorld::FromSpec(spec, error);
+  if (!rig.world) {
+    std::fprintf(stderr, "bad SPEC %s: %s\n", spec.c_str(), error.c_str());
+    return false;
+  }
+  Platform platform = rig.world->platform();
+  auto make = platform.makeSerialDevice;
+  auto bytes = rig.bytes;
+  platform.makeSerialDevice = [make, bytes, paced, promptWake]() {
+    return std::make_unique<CountingPort>(make(), bytes, paced, promptWake);
+  };
+  rig.link = std::make_unique<IrLink>(platform);
+  rig.link->onTrace = [&rig](TraceDirection d, const uint8_t*, int) {
+    const auto now = std::chrono::steady_clock::now();
+    if (d == TraceDirection::Request) {
+      ++rig.transactions;
+      rig.requestAt = now;
+    } else {
+      rig.inLink += now - rig.requestAt;
+    }
+  };
+  const auto entries = rig.link->BuildInterfaceList();
+  if (entries.empty() || rig.link->Connect(entries, 0) != IrLink::ConnectResult::Connected) {
+    std::fprintf(stderr, "no simulated interface\n");
+    return false;
+  }
+  if (!fullRead) return true;
+  FullReadOptions options;
+  options.readFirstGroup = false;
+  const FullReadResult r = FullRead(*rig.link, rig.data, rig.presets, options);
+  if (r.faulty) std::fprintf(stderr, "warning: the full read was faulty\n");
+  return rig.data.modelType != 0;
+}
+
+}  // namespace zentra::bench
