@@ -4,7 +4,8 @@
 //
 //   clean        - on a link without faults: the requests that reached the IR window
 //                  divided by those of the sequence (RequestSequences.h). Anything but
-//                  1.00 is a fault, and the program then exits with 1.
+//                  1.00 is a fault, and the program then exits with 1 (unless every
+//                  read is confirmed by choice, --confirm-reads always).
 //   under faults - the same with 5 % of the replies lost and 1 % garbled, the mean over
 //                  a few seeds, each on a fresh connection (what confirmation and retries
 //                  cost where the link is bad).
@@ -13,7 +14,8 @@
 //                  measured in the same run.
 //
 // Usage: request_bench [--seeds N] [--loss R] [--corrupt R] [--confirm-reads MODE] [--quick]
-// Defaults: 5 seeds, 5 % lost, 1 % garbled, auto; --quick: 8 x 16 table, 2 seeds.
+// Defaults: 5 seeds, 5 % lost, 1 % garbled, auto; --quick: 8 x 16 table, 2 seeds at most
+// (ctest runs --quick --seeds 0: only the clean runs, whose exit status it checks).
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
@@ -183,7 +185,7 @@ int main(int argc, char** argv) {
       opt.corrupt = std::atof(next().c_str());
     } else if (a == "--quick") {
       opt.tableSize = "groups=8,channels=16";
-      opt.seeds = 2;
+      opt.seeds = std::min(opt.seeds, 2);
     } else if (a == "--confirm-reads") {
       const auto mode = ParseReadConfirmation(next());
       if (!mode) {
@@ -225,9 +227,16 @@ int main(int argc, char** argv) {
     if (!same) notes += " clean: " + std::to_string(clean.sent) + " sent";
     if (!clean.ok) notes += " clean run failed";
     if (failed) notes += " " + std::to_string(failed) + " of the runs under faults failed";
-    std::printf("| %-18s | %8lld | %5.2f | %12.2f | %6.2f | %11.2f |%s\n", s.name.c_str(),
-                clean.expected, Ratio(clean.sent, clean.expected), faultRatio, wire,
+    char faulty[16] = "-";
+    if (opt.seeds > 0) std::snprintf(faulty, sizeof faulty, "%.2f", faultRatio);
+    std::printf("| %-18s | %8lld | %5.2f | %12s | %6.2f | %11.2f |%s\n", s.name.c_str(),
+                clean.expected, Ratio(clean.sent, clean.expected), faulty, wire,
                 wire > 0 ? clean.wallSeconds / wire : 0.0, notes.c_str());
+  }
+  // Confirming every read sends more than the sequence by design: nothing to judge then.
+  if (opt.mode == ReadConfirmation::Always) {
+    std::printf("\n(confirm reads always: the clean ratio is not judged)\n");
+    return 0;
   }
   return exact ? 0 : 1;
 }
