@@ -19,6 +19,7 @@ constexpr double kBitsPerByte = 10.0;
 struct ByteCount {
   long long written = 0;
   long long read = 0;
+  long long total() const { return written + read; }
 };
 
 // A serial port that counts the bytes crossing it and, when paced, takes as long to send

@@ -8,8 +8,9 @@
 // Operations: the full read, a table save (every group and SYNC), a table load, a
 // configuration load (the settings, not the presets) and a calibration-EEPROM load.
 //
-// Usage: fault_soak [--runs N] [--first-seed S] [--loss R] [--corrupt R] [--verbose]
-// Defaults: 200 runs from seed 1, 5 % lost and 1 % corrupted replies.
+// Usage: fault_soak [--runs N] [--first-seed S] [--loss R] [--corrupt R]
+//                   [--confirm-reads auto|always|never] [--verbose]
+// Defaults: 200 runs from seed 1, 5 % lost and 1 % corrupted replies, auto.
 
 #include <chrono>
 #include <cstdio>
@@ -32,6 +33,7 @@
 #include "files/MemoryTransfer.h"
 #include "files/TableFile.h"
 #include "link/IrLink.h"
+#include "link/LinkHealth.h"
 #include "sim/SimWorld.h"
 #include "support/TempDir.h"
 
@@ -52,6 +54,7 @@ struct Options {
   int runs = 200;
   uint32_t firstSeed = 1;
   double loss = 0.05, corrupt = 0.01;
+  ReadConfirmation mode = ReadConfirmation::Auto;
   bool verbose = false;
 };
 
@@ -82,6 +85,7 @@ class Run {
       return false;
     }
     link_ = std::make_unique<IrLink>(world_->platform());
+    link_->linkHealth.mode = opt_.mode;
     const auto entries = link_->BuildInterfaceList();
     if (entries.empty() || link_->Connect(entries, 0) != IrLink::ConnectResult::Connected)
       return false;
@@ -370,8 +374,11 @@ int main(int argc, char** argv) {
     else if (a == "--loss") opt.loss = std::atof(next());
     else if (a == "--corrupt") opt.corrupt = std::atof(next());
     else if (a == "--verbose") opt.verbose = true;
+    else if (a == "--confirm-reads" && ParseReadConfirmation(i + 1 < argc ? argv[i + 1] : ""))
+      opt.mode = *ParseReadConfirmation(next());
     else {
-      std::fprintf(stderr, "usage: fault_soak [--runs N] [--first-seed S] [--loss R] [--corrupt R] [--verbose]\n");
+      std::fprintf(stderr, "usage: fault_soak [--runs N] [--first-seed S] [--loss R] [--corrupt R] "
+                           "[--confirm-reads auto|always|never] [--verbose]\n");
       return 2;
     }
   }
@@ -400,7 +407,8 @@ int main(int argc, char** argv) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 
   std::printf("Fault soak: %d runs, %.0f %% lost and %.0f %% corrupted replies, DGLnano, "
-              "ZQL22X 40 x 60 (%.0f s)\n\n", runs, opt.loss * 100, opt.corrupt * 100, seconds);
+              "ZQL22X 40 x 60, confirm reads %s (%.0f s)\n\n", runs, opt.loss * 100,
+              opt.corrupt * 100, ReadConfirmationName(opt.mode), seconds);
   std::printf("| operation        | runs | completed | failed with message | silently wrong |\n");
   std::printf("|------------------|-----:|----------:|--------------------:|---------------:|\n");
   Counts total;

@@ -2,7 +2,7 @@
 // simulated transmitter behind a serial IR interface.
 //
 // 1. Paced: 115200 baud, 10 bits a byte, in both directions (the simulator paces the
-//    replies, the counting port below paces what the PC sends). Reports the wall time
+//    replies, the counting port of BenchRig.h paces what the PC sends). Reports the wall time
 //    divided by the wire time of the bytes actually exchanged in the same run: how much
 //    the host adds on top of the line itself.
 // 2. Unpaced: the host CPU time per transaction (process CPU time over the number of
@@ -14,69 +14,17 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <memory>
 #include <string>
-#include <thread>
 
-#include "device/FullRead.h"
+#include "BenchRig.h"
 #include "files/FileProgress.h"
 #include "files/TableFile.h"
-#include "link/IrLink.h"
-#include "sim/SimWorld.h"
 #include "support/TempDir.h"
 
-#include "PacedPort.h"
-
 using namespace zentra;
+using namespace zentra::bench;
 
 namespace {
-
-struct Rig {
-  std::shared_ptr<sim::SimWorld> world;
-  std::shared_ptr<ByteCount> bytes = std::make_shared<ByteCount>();
-  std::unique_ptr<IrLink> link;
-  TDeviceData data;
-  PresetStore presets;
-  long long transactions = 0;
-  // Time spent inside Transact (from the request to its answer or failure).
-  std::chrono::steady_clock::duration inLink{};
-  std::chrono::steady_clock::time_point requestAt{};
-};
-
-bool Connect(Rig& rig, const std::string& spec, bool paced, bool promptWake) {
-  std::string error;
-  rig.world = sim::SimWorld::FromSpec(spec, error);
-  if (!rig.world) {
-    std::fprintf(stderr, "bad SPEC %s: %s\n", spec.c_str(), error.c_str());
-    return false;
-  }
-  Platform platform = rig.world->platform();
-  auto make = platform.makeSerialDevice;
-  auto bytes = rig.bytes;
-  platform.makeSerialDevice = [make, bytes, paced, promptWake]() {
-    return std::make_unique<CountingPort>(make(), bytes, paced, promptWake);
-  };
-  rig.link = std::make_unique<IrLink>(platform);
-  rig.link->onTrace = [&rig](TraceDirection d, const uint8_t*, int) {
-    const auto now = std::chrono::steady_clock::now();
-    if (d == TraceDirection::Request) {
-      ++rig.transactions;
-      rig.requestAt = now;
-    } else {
-      rig.inLink += now - rig.requestAt;
-    }
-  };
-  const auto entries = rig.link->BuildInterfaceList();
-  if (entries.empty() || rig.link->Connect(entries, 0) != IrLink::ConnectResult::Connected) {
-    std::fprintf(stderr, "no simulated interface\n");
-    return false;
-  }
-  FullReadOptions options;
-  options.readFirstGroup = false;
-  const FullReadResult r = FullRead(*rig.link, rig.data, rig.presets, options);
-  if (r.faulty) std::fprintf(stderr, "warning: the full read was faulty\n");
-  return rig.data.modelType != 0;
-}
 
 double CpuSeconds() {
   timespec ts{};

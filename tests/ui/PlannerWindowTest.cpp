@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "UserActions.h"
 #include "WindowFixture.h"
 #include "plan/Coordination.h"
 #include "ui/FrequencyPlanView.h"
@@ -154,7 +155,7 @@ TEST_F(PlannerWindowTest, CoordinatesAGroupOfThePlanWithExclusionsAndGroupsOnAir
 TEST_F(PlannerWindowTest, CoordinationWritesAGroupOfTheTransmitterAndReadsItBack) {
   Arrive("nano:ZQL22X@129");
   FrequencyPlanView* view = ui->frequencyPlan;
-  plan->listFrequenciesGroup->setCurrentIndex(1);
+  Choose(plan->listFrequenciesGroup, 1);
   ASSERT_EQ(view->shownGroup().group, 1);
   std::vector<int32_t> suggested;
   QString written;
@@ -268,7 +269,7 @@ TEST_F(PlannerWindowTest, LiveCoordinationNeedsATransmitterAndAnUnlockedWindow) 
   EXPECT_EQ(messages[0].text, "Connect a device!");
   window.reset();
   Arrive("nano:ZQL22X@129", false);  // the full read leaves the edit lock on
-  plan->listFrequenciesGroup->setCurrentIndex(1);
+  Choose(plan->listFrequenciesGroup, 1);
   world->ClearRequestLog();
   const int opened = Answer<TformCoordinate>([&] { window->planMenu().mnuCoordinateClick(); },
                                              [](TformCoordinate&) {});
