@@ -2,6 +2,7 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -146,6 +147,16 @@ void TformMain::ConnectHandlers() {
           [this] { RunGuarded([this] { mnuHelpIndexClick(); }); });
   connect(ui->FrequencyTable1, &QAction::triggered, this,
           [this] { RunGuarded([this] { FrequencyTable1Click(); }); });
+  auto* confirmGroup = new QActionGroup(this);
+  const std::pair<QAction*, ReadConfirmation> confirmActions[] = {
+      {ui->mnuConfirmReadsAuto, ReadConfirmation::Auto},
+      {ui->mnuConfirmReadsAlways, ReadConfirmation::Always},
+      {ui->mnuConfirmReadsNever, ReadConfirmation::Never}};
+  for (const auto& [action, mode] : confirmActions) {
+    confirmGroup->addAction(action);
+    connect(action, &QAction::triggered, this, [this, mode = mode] { ConfirmReadsClick(mode); });
+  }
+  ui->mnuConfirmReads->setToolTipsVisible(true);
   // The Service menu opens the memory dialogs of the service view.
   ServiceView* service = ui->service;
   const std::pair<QAction*, void (ServiceView::*)()> serviceActions[] = {
@@ -430,6 +441,13 @@ void TformMain::ShowViewsFromData() {
 void TformMain::FrequencyTable1Click() {
   TFormPowerProfile dialog(*deviceData_, this);
   dialog.exec();
+}
+
+void TformMain::ConfirmReadsClick(ReadConfirmation mode) {
+  link_->linkHealth.mode = mode;
+  ui->mnuConfirmReadsAuto->setChecked(mode == ReadConfirmation::Auto);
+  ui->mnuConfirmReadsAlways->setChecked(mode == ReadConfirmation::Always);
+  ui->mnuConfirmReadsNever->setChecked(mode == ReadConfirmation::Never);
 }
 
 void TformMain::SetServiceMode(bool on) {

@@ -88,9 +88,44 @@ TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
   QStringList file;
   for (QAction* a : ui->mnuFile->actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, QStringList({"Load User Configuration", "Save User Configuration", "-",
-                               "Power Frequency Profile", "-", "Exit"}));
+                               "Power Frequency Profile", "-", "Confirm Reads", "-",
+                               "Exit"}));
   EXPECT_EQ(ui->mnuHelpIndex->text(), "Index");
   EXPECT_EQ(ui->mnuHelpIndex->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+// The Confirm Reads items set the link's mode as zentra-cli --confirm-reads does, and the
+// full read shows it: on a clean link Auto and Never send each read once, Always twice.
+TEST_F(MainWindowTest, ConfirmReadsItemsSetTheLinksMode) {
+  Arrive("nano:ZQL22X@129");
+  EXPECT_TRUE(ui->mnuConfirmReadsAuto->isChecked());
+  EXPECT_EQ(window->link().linkHealth.mode, ReadConfirmation::Auto);
+  world->ClearRequestLog();
+  window->FullRead();
+  const size_t once = Requests();
+  struct Case {
+    QAction* Ui::TformMain::*item;
+    ReadConfirmation mode;
+    bool twice;
+  };
+  for (const Case& c : {Case{&Ui::TformMain::mnuConfirmReadsAlways, ReadConfirmation::Always, true},
+                        Case{&Ui::TformMain::mnuConfirmReadsNever, ReadConfirmation::Never, false},
+                        Case{&Ui::TformMain::mnuConfirmReadsAuto, ReadConfirmation::Auto, false}}) {
+    QAction* item = ui->*c.item;
+    SCOPED_TRACE(item->text().toStdString());
+    item->trigger();
+    EXPECT_EQ(window->link().linkHealth.mode, c.mode);
+    for (QAction* other : ui->mnuConfirmReads->actions()) {
+      EXPECT_EQ(other->isChecked(), other == item) << other->text().toStdString();
+    }
+    world->ClearRequestLog();
+    window->FullRead();
+    if (c.twice) {
+      EXPECT_GT(Requests(), once * 3 / 2);
+    } else {
+      EXPECT_EQ(Requests(), once);
+    }
+  }
 }
 
 struct ConnectCase {
