@@ -214,6 +214,28 @@ TEST_F(FileHandlersTest, ConfigurationDialogFollowsTheChoicesOfTwoModels) {
   }
 }
 
+// A preset that cannot be read no longer stops the save: the file is written with the
+// rest and the WARNING names the preset that is missing.
+TEST_F(FileHandlersTest, ConfigurationSaveWithAnUnreadablePresetWarnsAndNamesIt) {
+  Arrive("nano:ZQL22X@129");
+  const int count = window->deviceData().presetCount;
+  ASSERT_GE(count, 2);
+  tx().presets.resize(static_cast<size_t>(count - 1));  // the last one no longer answers
+  chosenFile = dir.filePath("gap.qcf");
+  ui->mnuSaveConfig->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, "WARNING");
+  EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
+  const QString gap = QString::asprintf("Not read (preset=%02d)", count - 1);
+  EXPECT_TRUE(messages[0].text.startsWith("File saved!\n")) << messages[0].text.toStdString();
+  EXPECT_TRUE(messages[0].text.endsWith("\n" + gap)) << messages[0].text.toStdString();
+  IniFile ini;
+  ASSERT_EQ(ini.Load(chosenFile.toStdString()), IniFile::Status::Ok);
+  EXPECT_TRUE(ini.KeyExists("CONFIG", "LedLight"));
+  EXPECT_TRUE(ini.SectionExists(QString::asprintf("PRESET%02d", count - 2).toStdString()));
+  EXPECT_FALSE(ini.SectionExists(QString::asprintf("PRESET%02d", count - 1).toStdString()));
+}
+
 TEST_F(FileHandlersTest, FilesThatAreNoTablesOrConfigurationsChangeNothing) {
   Arrive("nano:ZQL21@129,groups=3,channels=4");
   chosenFile = dir.filePath("garbage.qdf");
