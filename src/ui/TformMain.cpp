@@ -307,6 +307,7 @@ void TformMain::BuildInterfaceList() {
   // Nothing is left open once the list is built.
   link_->usbHandle = 0;
   link_->interfaceKind = kKindNone;
+  emit state_->transmitterChanged();
 }
 
 void TformMain::btnConnectionClick() {
@@ -347,6 +348,7 @@ void TformMain::btnConnectionClick() {
     ui->listInterface->setEnabled(true);
     timerPing_->stop();
   }
+  emit state_->transmitterChanged();
 }
 
 bool TformMain::ConnectFirstInterface() {
@@ -440,6 +442,9 @@ void TformMain::ShowViewsFromData() {
 
 void TformMain::FrequencyTable1Click() {
   TFormPowerProfile dialog(*deviceData_, this);
+  // The poll goes on while the dialog is open: a transmitter that arrives or leaves
+  // shows in it at once.
+  connect(state_.get(), &WindowState::transmitterChanged, &dialog, &TFormPowerProfile::FormPaint);
   dialog.exec();
 }
 
@@ -523,6 +528,9 @@ void TformMain::timerPingTimer() {
     case PresenceEvent::Nothing:
     case PresenceEvent::StillThere:
       break;
+  }
+  if (tick.event == PresenceEvent::Arrived || tick.event == PresenceEvent::Left) {
+    emit state_->transmitterChanged();
   }
   // Events ran during the tick; if they closed the interface (Disconnect, a device
   // change), the poll stays stopped.

@@ -15,7 +15,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "buildinfo/BuildInfo.h"
 #include "device/AccessCodes.h"
+#include "ui/ApplicationNames.h"
 #include "sim/SimWorld.h"
 #include "ui/TformMain.h"
 #include "ui/UserMessages.h"
@@ -126,6 +128,18 @@ TEST_F(MainWindowTest, ConfirmReadsItemsSetTheLinksMode) {
       EXPECT_EQ(Requests(), once);
     }
   }
+}
+
+// Qt appends a display name set by the program to every caption that does not end with
+// it ("ERROR — Quorvex Zentra"); the program sets none. Without one, the display name
+// follows the application name, so renaming the application shows whether one was set.
+TEST(ApplicationNames, LeaveEveryCaptionItsOwnTitle) {
+  NameApplication();
+  EXPECT_EQ(QCoreApplication::applicationName(), "Quorvex Zentra");
+  EXPECT_EQ(QCoreApplication::applicationVersion(), kZentraVersion);
+  QCoreApplication::setApplicationName("probe");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+  NameApplication();
 }
 
 struct ConnectCase {
