@@ -62,17 +62,11 @@ class FileHandlersTest : public WindowFixture {
   }
   // Runs the load menu item; `answer` works on the selection dialog, then OK or cancel.
   void LoadConfig(const std::function<void(TformConfiguration&)>& answer, bool ok = true) {
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<TformConfiguration*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      poll.stop();
-      answer(*dialog);
-      (ok ? dialog->form().btnOK : dialog->form().btnCancel)->click();
-    });
-    poll.start();
-    ui->mnuLoadConfig->trigger();
+    WhenModal<TformConfiguration>([this] { ui->mnuLoadConfig->trigger(); },
+                                  [&](TformConfiguration& dialog) {
+                                    answer(dialog);
+                                    (ok ? dialog.form().btnOK : dialog.form().btnCancel)->click();
+                                  });
   }
 
   QTemporaryDir dir;

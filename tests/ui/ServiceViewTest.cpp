@@ -5,7 +5,6 @@
 #include <functional>
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QChart>
@@ -332,13 +331,8 @@ TEST_F(ServiceViewTest, IdentityWritesShowTheirReadBackInTheEditAndTheDeviceBox)
 TEST_F(ServiceViewTest, PowerProfileFollowsTheTransmitterWhileItIsOpen) {
   Arrive("nano:ZQL22X@129");
   std::vector<int> filledRows;
-  QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<TFormPowerProfile*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
-    poll.stop();
-    QTableWidget* grid = dialog->form().gridPowerFrequencies;
+  auto look = [&](TFormPowerProfile& dialog) {
+    QTableWidget* grid = dialog.form().gridPowerFrequencies;
     auto filled = [grid] {
       int n = 0;
       for (int r = 0; r < grid->rowCount(); ++r) n += grid->item(r, 1) ? 1 : 0;
@@ -351,10 +345,9 @@ TEST_F(ServiceViewTest, PowerProfileFollowsTheTransmitterWhileItIsOpen) {
     world->SetTransmitterPresent(true);
     window->timerPingTimer();
     filledRows.push_back(filled());
-    dialog->reject();
-  });
-  poll.start();
-  ui->FrequencyTable1->trigger();
+    dialog.reject();
+  };
+  WhenModal<TFormPowerProfile>([this] { ui->FrequencyTable1->trigger(); }, look);
   EXPECT_EQ(filledRows, (std::vector<int>{3, 0, 3}));
 }
 
