@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <string_view>
 
-#include "buildinfo/BuildInfo.h"
 #include "device/AccessCodes.h"
 #include "sim/PlatformSelect.h"
 #include "sim/SimSpec.h"
+#include "ui/ApplicationNames.h"
 #include "ui/DeviceWatcher.h"
 #include "ui/HelpLocation.h"
 #include "ui/PlanFileMenu.h"
@@ -52,11 +52,7 @@ int main(int argc, char** argv) {
   UseNoDisplayForPrintingOptions(argc, argv);
   ZentraApplication app(argc, argv);
   zentra::InstallWindowWaitHook();
-  QApplication::setApplicationName("Quorvex Zentra");
-  QApplication::setApplicationDisplayName("Quorvex Zentra");
-  QApplication::setApplicationVersion(zentra::kZentraVersion);
-  // The menu entry and the icon the desktop shows for the running window.
-  QGuiApplication::setDesktopFileName("com.quorvex.Zentra");
+  zentra::NameApplication();
   QApplication::setWindowIcon(QIcon(":/com.quorvex.Zentra.svg"));
 
   QCommandLineParser parser;

@@ -195,7 +195,7 @@ FileOpResult SaveConfiguration(Transactor& link, TDeviceData& d, PresetStore& st
   }
   result.title = kTitleCompleted;
   result.message = kMsgFileSaved;
-  MarkGaps(result);
+  MarkGapsNamed(result);
   return result;
 }
 
@@ -407,7 +407,7 @@ FileOpResult ApplyConfiguration(Transactor& link, TDeviceData& d, PresetStore& s
   }
   result.title = kTitleCompleted;
   result.message = kMsgFileLoaded;
-  MarkGaps(result);
+  MarkGapsNamed(result);
   return result;
 }
 

@@ -83,6 +83,18 @@ void MarkGaps(FileOpResult& result) {
   result.message = result.message + "\n" + GapsText(result.gaps.size());
 }
 
+void MarkGapsNamed(FileOpResult& result) {
+  if (!result.completedWithGaps()) return;
+  const size_t count = result.gaps.size();
+  result.title = kTitleWarning;
+  result.message += std::string("\n") + kMsgCompletedWithGaps + ": " + std::to_string(count) +
+                    " item(s) could not be read or written:";
+  for (size_t i = 0; i < count && i < kGapsNamed; ++i) result.message += "\n" + result.gaps[i];
+  if (count > kGapsNamed) {
+    result.message += "\n... and " + std::to_string(count - kGapsNamed) + " more";
+  }
+}
+
 std::string GapsText(size_t count) {
   return std::string(kMsgCompletedWithGaps) + ": " + std::to_string(count) +
          " item(s) could not be read or written (see the memo).";

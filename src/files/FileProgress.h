@@ -161,6 +161,11 @@ class WalkReads {
 // A finished walk that left gaps: the final message becomes a warning naming how many
 // items are missing, so neither the window nor a script takes it for a clean run.
 void MarkGaps(FileOpResult& result);
+// The same for an operation that shows no memo (a configuration save or load): the
+// message names the gaps themselves, one a line ("Not read (preset=02)"), the first
+// kGapsNamed of them and how many more.
+void MarkGapsNamed(FileOpResult& result);
+inline constexpr size_t kGapsNamed = 12;
 inline constexpr const char* kMsgCompletedWithGaps = "Completed with gaps";
 // "Completed with gaps: 3 item(s) could not be read or written (see the memo)."
 std::string GapsText(size_t count);

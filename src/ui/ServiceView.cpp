@@ -74,11 +74,21 @@ std::vector<QWidget*> ServiceView::EditingControls() const {
           ui->EditFastFreq,     ui->ButtonFastFreq,    ui->BtnWriteXEEPROM, ui->BtnReadXEEPROM};
 }
 
+void ServiceView::ResetDisplay() {}
+
 void ServiceView::ShowReadResult(const FullReadResult&) {
   for (QWidget* control : EditingControls()) EnableControl(control);
-  const TDeviceData& d = state->device;
-  ui->EditDeviceID->setText(QString::fromLatin1(d.IdText().c_str()).left(kServiceTextLength));
-  ui->EditSerialNumber->setText(QString::fromLatin1(d.SerialText().c_str()));
+  ShowIdentityEdit();
+  ShowSerialEdit();
+}
+
+void ServiceView::ShowIdentityEdit() {
+  const QString id = QString::fromLatin1(state->device.IdText().c_str());
+  ui->EditDeviceID->setText(id.left(kServiceTextLength));
+}
+
+void ServiceView::ShowSerialEdit() {
+  ui->EditSerialNumber->setText(QString::fromLatin1(state->device.SerialText().c_str()));
 }
 
 void ServiceView::ShowCrc(const CrcOutcome& crc) {
@@ -95,7 +105,9 @@ void ServiceView::ButtonWriteSerialClick() {
   const IdentityWriteOutcome outcome = WriteSerialAndCheck(
       *service_, state->commands, ui->EditSerialNumber->text().toLatin1().toStdString());
   ShowCrc(outcome.crc);
-  if (outcome.reread) emit identityChanged();
+  if (!outcome.reread) return;
+  ShowSerialEdit();
+  emit identityChanged();
 }
 
 void ServiceView::Button3Click() {
@@ -103,7 +115,9 @@ void ServiceView::Button3Click() {
       WriteIdentityAndCheck(*service_, state->commands, state->device,
                             ui->EditDeviceID->text().toLatin1().toStdString());
   ShowCrc(outcome.crc);
-  if (outcome.reread) emit identityChanged();
+  if (!outcome.reread) return;
+  ShowIdentityEdit();
+  emit identityChanged();
 }
 
 void ServiceView::ButtonCRCClick() { ShowCrc(RunCrcCheck(*service_)); }

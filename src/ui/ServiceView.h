@@ -35,6 +35,9 @@ class ServiceView : public WindowView {
   void Attach(WindowState& state) override;
   std::vector<QWidget*> EditingControls() const override;
   void ShowReadResult(const FullReadResult& result) override;
+  // The service controls keep their texts and stay usable when the display is cleared
+  // (a transmitter left, the interface closed): they are no setting panel.
+  void ResetDisplay() override;
 
   // --- factory operations ---
   void ButtonWriteSerialClick();
@@ -70,6 +73,10 @@ class ServiceView : public WindowView {
 
  private:
   void ShowCrc(const CrcOutcome& crc);
+  // The identity and serial number edits, from TDeviceData (the identity's first 10
+  // characters, the part a write sends).
+  void ShowIdentityEdit();
+  void ShowSerialEdit();
   void OpenDialog(MemoryDialogKind kind);
   void ShowDebugSettings();
 

@@ -25,6 +25,12 @@ constexpr int kColumnWidths[4] = {40, 120, 120, 90};
 const char* const kHeaders[4] = {"Num", "Start Frequency [KHz]", "Stop Frequency [KHz]",
                                  "Max Power [mW]"};
 constexpr int kRowHeight = 18;
+
+// What a transmitter that has left holds for the dialog: no band plan, no range.
+const TDeviceData& NothingRead() {
+  static const TDeviceData none;
+  return none;
+}
 }  // namespace
 
 TFormPowerProfile::TFormPowerProfile(const TDeviceData& data, QWidget* parent)
@@ -54,6 +60,12 @@ void TFormPowerProfile::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
 }
 
+const TDeviceData& TFormPowerProfile::Shown() const {
+  // A transmitter that has left keeps its values in the device data until the next
+  // one is read; the dialog shows them only while it is there.
+  return data_.modelType != 0 ? data_ : NothingRead();
+}
+
 void TFormPowerProfile::FormPaint() {
   QTableWidget* grid = ui->gridPowerFrequencies;
   grid->setHorizontalHeaderLabels(
@@ -68,7 +80,7 @@ void TFormPowerProfile::FormPaint() {
   }
   grid->setFixedWidth(total + grid->verticalScrollBar()->sizeHint().width());
   grid->clearContents();
-  const std::vector<PowerProfileRow> rows = PowerProfileRows(data_);
+  const std::vector<PowerProfileRow> rows = PowerProfileRows(Shown());
   grid->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < grid->rowCount(); ++r) {
     const PowerProfileRow& row = rows[static_cast<size_t>(r)];
@@ -87,14 +99,15 @@ void TFormPowerProfile::FormPaint() {
 }
 
 void TFormPowerProfile::ShowPlot() {
+  const TDeviceData& data = Shown();
   QChart* chart = chartView_->chart();
   chart->removeAllSeries();
   for (QAbstractAxis* axis : chart->axes()) {
     chart->removeAxis(axis);
     delete axis;
   }
-  const bool ranged = data_.freqMaxMHz > data_.freqMinMHz;
-  const std::vector<PowerStep> steps = PowerProfileSteps(data_);
+  const bool ranged = data.freqMaxMHz > data.freqMinMHz;
+  const std::vector<PowerStep> steps = PowerProfileSteps(data);
   if (!ranged) {
     chart->setTitle("No transmitter has been read");
   } else if (steps.empty()) {
@@ -116,8 +129,8 @@ void TFormPowerProfile::ShowPlot() {
   chart->addSeries(power);
 
   auto* tuned = new QLineSeries;
-  const int32_t f = data_.curFreqKHz;
-  if (ranged && f >= data_.freqMinMHz * 1000 && f <= data_.freqMaxMHz * 1000) {
+  const int32_t f = data.curFreqKHz;
+  if (ranged && f >= data.freqMinMHz * 1000 && f <= data.freqMaxMHz * 1000) {
     tuned->setName(QString("Tuned %1 MHz").arg(QString::fromStdString(FormatMHz(f))));
     tuned->append(f / 1000.0, 0);
     tuned->append(f / 1000.0, yMax);
@@ -133,7 +146,7 @@ void TFormPowerProfile::ShowPlot() {
   auto* x = new QValueAxis;
   x->setTitleText("Frequency [MHz]");
   x->setLabelFormat("%.0f");
-  if (ranged) x->setRange(data_.freqMinMHz, data_.freqMaxMHz);
+  if (ranged) x->setRange(data.freqMinMHz, data.freqMaxMHz);
   auto* y = new QValueAxis;
   y->setTitleText("Max Power [mW]");
   y->setLabelFormat("%.0f");

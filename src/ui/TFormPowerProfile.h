@@ -2,7 +2,7 @@
 // grid gridPowerFrequencies (Num, start and stop frequency in kHz, maximum power in
 // mW; 16 numbered rows), and beside it a step plot of the maximum power against
 // frequency across the tuning range with the tuned frequency marked. It sends nothing;
-// it shows what the full read put into the device data.
+// it shows what the full read put into the device data, while the transmitter is there.
 #pragma once
 
 #include <QDialog>
@@ -29,7 +29,8 @@ class TFormPowerProfile : public QDialog {
   Ui::TFormPowerProfile& form() { return *ui; }
   QChart* chart() const;
 
-  // Fills the grid and the plot from the device data.
+  // Fills the grid and the plot from the device data (empty while no transmitter is
+  // there). The main window calls it again whenever a transmitter arrives or leaves.
   void FormPaint();
 
  protected:
@@ -37,6 +38,7 @@ class TFormPowerProfile : public QDialog {
 
  private:
   void ShowPlot();
+  const TDeviceData& Shown() const;
 
   std::unique_ptr<Ui::TFormPowerProfile> ui;
   const TDeviceData& data_;

@@ -2,6 +2,7 @@
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -151,6 +152,16 @@ void TformMain::ConnectHandlers() {
           [this] { RunGuarded([this] { mnuHelpIndexClick(); }); });
   connect(ui->FrequencyTable1, &QAction::triggered, this,
           [this] { RunGuarded([this] { FrequencyTable1Click(); }); });
+  auto* confirmGroup = new QActionGroup(this);
+  const std::pair<QAction*, ReadConfirmation> confirmActions[] = {
+      {ui->mnuConfirmReadsAuto, ReadConfirmation::Auto},
+      {ui->mnuConfirmReadsAlways, ReadConfirmation::Always},
+      {ui->mnuConfirmReadsNever, ReadConfirmation::Never}};
+  for (const auto& [action, mode] : confirmActions) {
+    confirmGroup->addAction(action);
+    connect(action, &QAction::triggered, this, [this, mode = mode] { ConfirmReadsClick(mode); });
+  }
+  ui->mnuConfirmReads->setToolTipsVisible(true);
   // The Service menu opens the memory dialogs of the service view.
   ServiceView* service = ui->service;
   const std::pair<QAction*, void (ServiceView::*)()> serviceActions[] = {
@@ -301,6 +312,7 @@ void TformMain::BuildInterfaceList() {
   // Nothing is left open once the list is built.
   link_->usbHandle = 0;
   link_->interfaceKind = kKindNone;
+  emit state_->transmitterChanged();
 }
 
 void TformMain::btnConnectionClick() {
@@ -341,6 +353,7 @@ void TformMain::btnConnectionClick() {
     ui->listInterface->setEnabled(true);
     timerPing_->stop();
   }
+  emit state_->transmitterChanged();
 }
 
 bool TformMain::ConnectFirstInterface() {
@@ -442,7 +455,17 @@ void TformMain::ShowViewsFromData() {
 
 void TformMain::FrequencyTable1Click() {
   TFormPowerProfile dialog(*deviceData_, this);
+  // The poll goes on while the dialog is open: a transmitter that arrives or leaves
+  // shows in it at once.
+  connect(state_.get(), &WindowState::transmitterChanged, &dialog, &TFormPowerProfile::FormPaint);
   dialog.exec();
+}
+
+void TformMain::ConfirmReadsClick(ReadConfirmation mode) {
+  link_->linkHealth.mode = mode;
+  ui->mnuConfirmReadsAuto->setChecked(mode == ReadConfirmation::Auto);
+  ui->mnuConfirmReadsAlways->setChecked(mode == ReadConfirmation::Always);
+  ui->mnuConfirmReadsNever->setChecked(mode == ReadConfirmation::Never);
 }
 
 void TformMain::SetServiceMode(bool on) {
@@ -518,6 +541,9 @@ void TformMain::timerPingTimer() {
     case PresenceEvent::Nothing:
     case PresenceEvent::StillThere:
       break;
+  }
+  if (tick.event == PresenceEvent::Arrived || tick.event == PresenceEvent::Left) {
+    emit state_->transmitterChanged();
   }
   // Events ran during the tick; if they closed the interface (Disconnect, a device
   // change), the poll stays stopped.

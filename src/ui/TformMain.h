@@ -84,6 +84,9 @@ class TformMain : public QMainWindow {
   void mnuHelpIndexClick();
   // File menu "Power Frequency Profile": the sub-band table with its plot.
   void FrequencyTable1Click();
+  // File menu "Confirm Reads" (Auto, Always, Never): how the link confirms its reads,
+  // as zentra-cli --confirm-reads sets it. Kept for this run only; Auto at start.
+  void ConfirmReadsClick(ReadConfirmation mode);
 
   // Service mode (option --service): shows the "Serial Number" and "Debug" boxes below
   // the settings and the "Service" menu of the memory dialogs; the window grows by

@@ -79,6 +79,9 @@ class WindowState : public QObject {
   // A preset's name or record was written or the presets were read again: views that
   // show preset names show them again from the preset store.
   void presetsChanged();
+  // A transmitter arrived and was read, or left, or the interface was closed: what
+  // shows the device data as a whole (the power profile dialog) shows it again.
+  void transmitterChanged();
 };
 
 // Sets `updating` for the life of a handler and puts back what it was, so a view that

@@ -62,17 +62,11 @@ class FileHandlersTest : public WindowFixture {
   }
   // Runs the load menu item; `answer` works on the selection dialog, then OK or cancel.
   void LoadConfig(const std::function<void(TformConfiguration&)>& answer, bool ok = true) {
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<TformConfiguration*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      poll.stop();
-      answer(*dialog);
-      (ok ? dialog->form().btnOK : dialog->form().btnCancel)->click();
-    });
-    poll.start();
-    ui->mnuLoadConfig->trigger();
+    WhenModal<TformConfiguration>([this] { ui->mnuLoadConfig->trigger(); },
+                                  [&](TformConfiguration& dialog) {
+                                    answer(dialog);
+                                    (ok ? dialog.form().btnOK : dialog.form().btnCancel)->click();
+                                  });
   }
 
   QTemporaryDir dir;
@@ -212,6 +206,28 @@ TEST_F(FileHandlersTest, ConfigurationDialogFollowsTheChoicesOfTwoModels) {
     EXPECT_EQ(Requests(), 0u);
     EXPECT_TRUE(messages.empty());
   }
+}
+
+// A preset that cannot be read no longer stops the save: the file is written with the
+// rest and the WARNING names the preset that is missing.
+TEST_F(FileHandlersTest, ConfigurationSaveWithAnUnreadablePresetWarnsAndNamesIt) {
+  Arrive("nano:ZQL22X@129");
+  const int count = window->deviceData().presetCount;
+  ASSERT_GE(count, 2);
+  tx().presets.resize(static_cast<size_t>(count - 1));  // the last one no longer answers
+  chosenFile = dir.filePath("gap.qcf");
+  ui->mnuSaveConfig->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].title, "WARNING");
+  EXPECT_EQ(messages[0].icon, QMessageBox::Warning);
+  const QString gap = QString::asprintf("Not read (preset=%02d)", count - 1);
+  EXPECT_TRUE(messages[0].text.startsWith("File saved!\n")) << messages[0].text.toStdString();
+  EXPECT_TRUE(messages[0].text.endsWith("\n" + gap)) << messages[0].text.toStdString();
+  IniFile ini;
+  ASSERT_EQ(ini.Load(chosenFile.toStdString()), IniFile::Status::Ok);
+  EXPECT_TRUE(ini.KeyExists("CONFIG", "LedLight"));
+  EXPECT_TRUE(ini.SectionExists(QString::asprintf("PRESET%02d", count - 2).toStdString()));
+  EXPECT_FALSE(ini.SectionExists(QString::asprintf("PRESET%02d", count - 1).toStdString()));
 }
 
 TEST_F(FileHandlersTest, FilesThatAreNoTablesOrConfigurationsChangeNothing) {

@@ -58,18 +58,13 @@ class FrequencyPlanViewTest : public WindowFixture {
   // it is cancelled so the test never hangs).
   void DoubleClick(int row, int column, std::function<void(TformFrequency&)> answer = {}) {
     dialogs = 0;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<TformFrequency*>(QApplication::activeModalWidget());
-      if (dialog == nullptr) return;
-      poll.stop();
-      ++dialogs;
-      if (answer) answer(*dialog);
-      if (dialog->isVisible()) dialog->form().btnCancel->click();
-    });
-    poll.start();
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(row, column));
+    WhenModal<TformFrequency>(
+        [&] { QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(row, column)); },
+        [&](TformFrequency& dialog) {
+          ++dialogs;
+          if (answer) answer(dialog);
+          if (dialog.isVisible()) dialog.form().btnCancel->click();
+        });
   }
   QColor Pixel(int row, int column) {
     const QImage image = grid->viewport()->grab().toImage();

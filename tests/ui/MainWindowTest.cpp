@@ -15,7 +15,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include "buildinfo/BuildInfo.h"
 #include "device/AccessCodes.h"
+#include "ui/ApplicationNames.h"
 #include "sim/SimWorld.h"
 #include "ui/TformMain.h"
 #include "ui/UserMessages.h"
@@ -92,9 +94,55 @@ TEST_F(MainWindowTest, StartsWithTheListBuiltAndNothingOpen) {
                                QString::fromUtf8("Open Frequency Table\u2026"),
                                QString::fromUtf8("New Frequency Table\u2026"), "Save Frequency Table",
                                QString::fromUtf8("Save As\u2026"), "-", QString::fromUtf8("Coordinate\u2026"), "-",
-                               "Power Frequency Profile", "-", "Exit"}));
+                               "Power Frequency Profile", "-", "Confirm Reads", "-", "Exit"}));
   EXPECT_EQ(ui->mnuHelpIndex->text(), "Index");
   EXPECT_EQ(ui->mnuHelpIndex->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+// The Confirm Reads items set the link's mode as zentra-cli --confirm-reads does, and the
+// full read shows it: on a clean link Auto and Never send each read once, Always twice.
+TEST_F(MainWindowTest, ConfirmReadsItemsSetTheLinksMode) {
+  Arrive("nano:ZQL22X@129");
+  EXPECT_TRUE(ui->mnuConfirmReadsAuto->isChecked());
+  EXPECT_EQ(window->link().linkHealth.mode, ReadConfirmation::Auto);
+  world->ClearRequestLog();
+  window->FullRead();
+  const size_t once = Requests();
+  struct Case {
+    QAction* Ui::TformMain::*item;
+    ReadConfirmation mode;
+    bool twice;
+  };
+  for (const Case& c : {Case{&Ui::TformMain::mnuConfirmReadsAlways, ReadConfirmation::Always, true},
+                        Case{&Ui::TformMain::mnuConfirmReadsNever, ReadConfirmation::Never, false},
+                        Case{&Ui::TformMain::mnuConfirmReadsAuto, ReadConfirmation::Auto, false}}) {
+    QAction* item = ui->*c.item;
+    SCOPED_TRACE(item->text().toStdString());
+    item->trigger();
+    EXPECT_EQ(window->link().linkHealth.mode, c.mode);
+    for (QAction* other : ui->mnuConfirmReads->actions()) {
+      EXPECT_EQ(other->isChecked(), other == item) << other->text().toStdString();
+    }
+    world->ClearRequestLog();
+    window->FullRead();
+    if (c.twice) {
+      EXPECT_GT(Requests(), once * 3 / 2);
+    } else {
+      EXPECT_EQ(Requests(), once);
+    }
+  }
+}
+
+// Qt appends a display name set by the program to every caption that does not end with
+// it ("ERROR — Quorvex Zentra"); the program sets none. Without one, the display name
+// follows the application name, so renaming the application shows whether one was set.
+TEST(ApplicationNames, LeaveEveryCaptionItsOwnTitle) {
+  NameApplication();
+  EXPECT_EQ(QCoreApplication::applicationName(), "Quorvex Zentra");
+  EXPECT_EQ(QCoreApplication::applicationVersion(), kZentraVersion);
+  QCoreApplication::setApplicationName("probe");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+  NameApplication();
 }
 
 struct ConnectCase {

@@ -259,17 +259,96 @@ TEST_F(ServiceViewTest, MemoryFillAsksFirst) {
   }
 }
 
-TEST_F(ServiceViewTest, SerialWriteShowsInTheDeviceBoxWithTheCrc) {
+// The service edits start with their own texts, whole, and neither the display reset
+// at start nor a departure or a disconnection empties or disables the service box.
+TEST_F(ServiceViewTest, ServiceBoxKeepsItsTextsAndButtonsThroughTheDisplayReset) {
+  Start("nano:ZQL22X@129");
+  window->SetServiceMode(true);
+  const std::pair<QLineEdit* Ui::ServiceView::*, const char*> texts[] = {
+      {&Ui::ServiceView::EditSerialNumber, "EditSerialNumber"},
+      {&Ui::ServiceView::EditDeviceID, "Edit ID be careful!!"},
+      {&Ui::ServiceView::EditBattCal, "EditBattCal"},
+      {&Ui::ServiceView::EditFastFreq, "EditFastFreq"}};
+  for (const auto& [edit, text] : texts) EXPECT_EQ((service->*edit)->text(), text);
+  auto expectUsable = [&](const char* when) {
+    SCOPED_TRACE(when);
+    for (QWidget* w : ui->service->EditingControls()) {
+      EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+    }
+  };
+  expectUsable("at start");
+  Connect();
+  window->timerPingTimer();
+  const QString serial = QString::fromLatin1(window->deviceData().SerialText().c_str());
+  EXPECT_EQ(service->EditSerialNumber->text(), serial);
+  world->Leave();
+  window->timerPingTimer();
+  ASSERT_EQ(window->deviceData().modelType, 0);
+  expectUsable("after the transmitter left");
+  EXPECT_EQ(service->EditSerialNumber->text(), serial);
+  ui->btnConnection->click();  // disconnect
+  expectUsable("after disconnecting");
+}
+
+// A write sends the first 10 characters typed; the read-back shows in the Device box and
+// in the service edit, and the CRC check after it in both CRC labels.
+TEST_F(ServiceViewTest, IdentityWritesShowTheirReadBackInTheEditAndTheDeviceBox) {
   Arrive("nano:ZQL22X@129");
-  service->EditSerialNumber->setText("SN4711");
-  service->ButtonWriteSerial->click();
-  EXPECT_EQ(ui->valueSerial->text(), "SN4711");
-  EXPECT_EQ(service->LabelCRC->text(), "CRC OK!");
-  EXPECT_EQ(service->LabelCRC_SERIAL->text(), "CRC OK!");
+  const QString id = QString::fromLatin1(window->deviceData().IdText().c_str());
+  struct Case {
+    QLineEdit* Ui::ServiceView::*edit;
+    QPushButton* Ui::ServiceView::*button;
+    QString typed;
+    QString shown;  // the edit after the read-back
+    QLineEdit* Ui::TformMain::*deviceBox;
+    QString boxShows;
+  };
+  const Case cases[] = {
+      {&Ui::ServiceView::EditSerialNumber, &Ui::ServiceView::ButtonWriteSerial, "SN4711ABCDEFG",
+       "SN4711ABCD", &Ui::TformMain::valueSerial, "SN4711ABCD"},
+      // The identity's own first 10 characters and more: the model stays as it was.
+      {&Ui::ServiceView::EditDeviceID, &Ui::ServiceView::Button3, id.left(10) + "XYZ",
+       id.left(10), &Ui::TformMain::valueID, id}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed.toStdString());
+    service->LabelCRC->clear();
+    service->LabelCRC_SERIAL->clear();
+    (service->*c.edit)->setText(c.typed);
+    (service->*c.button)->click();
+    EXPECT_EQ((service->*c.edit)->text(), c.shown);
+    EXPECT_EQ((ui->*c.deviceBox)->text(), c.boxShows);
+    EXPECT_EQ(service->LabelCRC->text(), "CRC OK!");
+    EXPECT_EQ(service->LabelCRC_SERIAL->text(), "CRC OK!");
+  }
   world->transmitter()->state().crcGood = false;
   service->ButtonCRC->click();
   EXPECT_EQ(service->LabelCRC->text(), "CRC BAD");
   EXPECT_EQ(service->LabelCRC_SERIAL->text(), "CRC BAD");
+}
+
+// The poll goes on while the power profile is open: a transmitter that leaves empties
+// it, one that arrives fills it.
+TEST_F(ServiceViewTest, PowerProfileFollowsTheTransmitterWhileItIsOpen) {
+  Arrive("nano:ZQL22X@129");
+  std::vector<int> filledRows;
+  auto look = [&](TFormPowerProfile& dialog) {
+    QTableWidget* grid = dialog.form().gridPowerFrequencies;
+    auto filled = [grid] {
+      int n = 0;
+      for (int r = 0; r < grid->rowCount(); ++r) n += grid->item(r, 1) ? 1 : 0;
+      return n;
+    };
+    filledRows.push_back(filled());
+    world->Leave();
+    window->timerPingTimer();
+    filledRows.push_back(filled());
+    world->SetTransmitterPresent(true);
+    window->timerPingTimer();
+    filledRows.push_back(filled());
+    dialog.reject();
+  };
+  WhenModal<TFormPowerProfile>([this] { ui->FrequencyTable1->trigger(); }, look);
+  EXPECT_EQ(filledRows, (std::vector<int>{3, 0, 3}));
 }
 
 TEST_F(ServiceViewTest, PowerProfileShowsTheBandPlanOrOnlyTheRowNumbers) {

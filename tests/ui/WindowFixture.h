@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QTimer>
+#include <functional>
 
 #include "device/Settings.h"
 #include "sim/SimWorld.h"
@@ -80,6 +82,23 @@ class WindowFixture : public ::testing::Test {
   void Reread() {
     ReloadPanels(window->link(), window->deviceData());
     window->ShowViewsFromData();
+  }
+
+  // Runs `open`, which shows a modal dialog, and `answer` on that dialog once it is up
+  // (from inside its modal loop, which would otherwise block the test).
+  template <typename Dialog>
+  static void WhenModal(const std::function<void()>& open,
+                        const std::function<void(Dialog&)>& answer) {
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      poll.stop();
+      answer(*dialog);
+    });
+    poll.start();
+    open();
   }
 
   size_t Requests() const { return world->requestLog().size(); }
