@@ -55,14 +55,17 @@ QLineSeries* Comb(const QString& name, const std::vector<int32_t>& kHz, double t
 QAreaSeries* Bands(const QString& name, std::vector<std::pair<int64_t, int64_t>> bands, double top,
                    const QColor& fill) {
   std::sort(bands.begin(), bands.end());
-  auto* upper = new QLineSeries;
+  // An area series does not own its boundary line: the line is its child, so it goes
+  // with the area when the chart drops the series.
+  auto* area = new QAreaSeries;
+  auto* upper = new QLineSeries(area);
   for (const auto& [low, high] : bands) {
     upper->append(MHz(low), kFloorDbm);
     upper->append(MHz(low), top);
     upper->append(MHz(high), top);
     upper->append(MHz(high), kFloorDbm);
   }
-  auto* area = new QAreaSeries(upper);
+  area->setUpperSeries(upper);
   area->setName(name);
   area->setBrush(fill);
   area->setPen(QPen(fill.darker(130), 1));
