@@ -24,16 +24,6 @@ using plan::LowerAscii;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// One or two digits; a spreadsheet drops the leading zero of "05".
-std::optional<int> TwoDigitNumber(const std::string& text) {
-  if (text.empty() || text.size() > 2) return std::nullopt;
-  int n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + (c - '0');
-  }
-  return n;
-}
 
 std::string TwoDigits(int n) {
   std::string s = std::to_string(n);
@@ -194,7 +184,7 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
             line.group = "SYNC";
             break;
           }
-          const auto number = TwoDigitNumber(value);
+          const auto number = plan::DigitsNumber(value, 2);
           if (!number || *number >= kMaxGroups + 1) {
             return fail("group " + Quoted(value) + " is not a group as a transmitter shows it (00..40 or SYNC)");
           }
@@ -202,7 +192,7 @@ StationListRead ParseStationList(std::string_view text, const std::string& baseF
           break;
         }
         case Column::Channel: {
-          const auto number = TwoDigitNumber(value);
+          const auto number = plan::DigitsNumber(value, 2);
           if (!number || *number >= kMaxChannels) {
             return fail("channel " + Quoted(value) + " is not a channel (00..59)");
           }

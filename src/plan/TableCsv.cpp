@@ -36,16 +36,6 @@ std::optional<Flag> ParseFlag(const std::string& text) {
   return std::nullopt;
 }
 
-// Digits only, at most three of them.
-std::optional<int> ParseNumber(const std::string& text) {
-  if (text.empty() || text.size() > 3) return std::nullopt;
-  int n = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + (c - '0');
-  }
-  return n;
-}
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
@@ -119,6 +109,16 @@ std::string TrimField(std::string_view v) {
 std::string LowerAscii(std::string v) {
   for (char& c : v) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
   return v;
+}
+
+std::optional<int> DigitsNumber(const std::string& text, size_t maxDigits) {
+  if (text.empty() || text.size() > maxDigits) return std::nullopt;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    n = n * 10 + (c - '0');
+  }
+  return n;
 }
 
 std::string CsvField(std::string_view value) {
@@ -244,7 +244,7 @@ CsvImport TableFromCsv(std::string_view text, const CsvLimits& limits) {
     }
     const std::string groupText = TrimField(r.fields[at[kGroup]]);
     const bool sync = LowerAscii(groupText) == "sync";
-    const auto number = ParseNumber(groupText);
+    const auto number = DigitsNumber(groupText, 3);
     if (!sync && (!number || *number > limits.maxGroupNumber)) {
       return fail("group " + Quoted(groupText) + " is not a group number (00.." +
                   TwoDigits(limits.maxGroupNumber) + ") or SYNC");
@@ -294,7 +294,7 @@ CsvImport TableFromCsv(std::string_view text, const CsvLimits& limits) {
       group.hidden = *hidden;
       continue;
     }
-    const auto channel = ParseNumber(channelText);
+    const auto channel = DigitsNumber(channelText, 3);
     const int channelCount = sync ? 1 : limits.channelCount;
     if (!channel || *channel >= channelCount) {
       return fail("channel " + Quoted(channelText) + " is not a channel of " +

@@ -83,5 +83,8 @@ std::string CsvField(std::string_view value);
 // case: how the CSV readers compare column titles and words.
 std::string TrimField(std::string_view field);
 std::string LowerAscii(std::string text);
+// A field of decimal digits only, at most maxDigits of them (group and channel numbers;
+// a spreadsheet drops the leading zero of "05"); nullopt for anything else.
+std::optional<int> DigitsNumber(const std::string& text, size_t maxDigits);
 
 }  // namespace zentra::plan
