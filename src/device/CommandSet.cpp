@@ -102,7 +102,7 @@ bool TextBytes(const uint8_t* p, int n) {
   return true;
 }
 
-// The widest ranges of any model (lists of Part 5.1): a value outside them is no
+// The widest ranges of any model's setting lists: a value outside them is no
 // setting a transmitter can hold.
 constexpr int kMaxFilterIndex = 6;
 constexpr int kMaxMicModeIndex = 4;

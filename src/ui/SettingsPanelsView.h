@@ -79,7 +79,7 @@ class SettingsPanelsView : public WindowView {
   void ShowLed(bool rebuild, bool enable);
   void ShowMic();
   void ShowGainLimits();
-  // Refills a list as the spec says (fill, disable, or keep the items it holds).
+  // Refills a list as its rule says (fill, disable, or keep the items it holds).
   void ApplyList(QComboBox* list, const ListSpec& spec);
   void SetItems(QComboBox* list, const QStringList& items);
   // Puts the form's own items back into every list (no model's items survive).
